@@ -1,0 +1,28 @@
+#pragma once
+// The log transfer: pulls the instrument's whole data log over the open port
+// with "GET LOG DATA", one line per exchange, into the log line store.
+//
+// After the handshake and echo (budgets of 50 each, with the same budget rule
+// as queries and orders) the host repeats: "!" "\r" asks for a line; the line
+// comes framed by one leading and one trailing byte; it is stored (banner
+// and column header in their fixed forms), handed back as received with
+// "\r", and acknowledged by "!". A line not acknowledged is asked for again
+// into the same slot, up to 50 times over the whole transfer. The line "EOT"
+// ends the log and is neither handed back nor acknowledged.
+
+#include <functional>
+
+inline constexpr int kLogTransferBudget = 50;
+inline constexpr const char* kTransferDone = "Done";
+
+// The banner and column header as received and as stored.
+inline constexpr const char* kReceivedBanner = "  719   VER. 3.1";
+inline constexpr const char* kBannerLine = " 719   VER. 3.1";
+inline constexpr const char* kShortColumnHeader = "                 LOC.        PPM    STATUS ";
+inline constexpr const char* kLongColumnHeader = "                            LOC.         PPM     STATUS";
+
+// Runs the whole transfer. line_exchange is called once before each line
+// read (the caller steps its progress bar there). Returns kTransferDone, or
+// the failure marker of link/transaction.h; the store is ended behind the
+// lines received in either case.
+const char* run_log_transfer(const std::function<void()>& line_exchange);
