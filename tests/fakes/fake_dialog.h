@@ -1,0 +1,58 @@
+#pragma once
+// FakeDialog: the dialog seam for native tests. It keeps the controls' texts
+// and enabled states, the progress bar, the log list and every message box,
+// and answers boxes from a script.
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/dialog.h"
+
+struct FakeMessageBox {
+  DialogHandle owner;
+  std::string text;
+  std::string caption;
+  BoxButtons buttons;
+  BoxIcon icon;
+};
+
+struct FakeDialog {
+  std::map<int, std::string> texts;
+  std::map<int, bool> enabled;  // controls never touched are enabled
+  bool dialog_enabled = true;
+
+  // Every status bar text in the order it was set.
+  std::vector<std::string> status_history;
+
+  // Progress bar: range 0 to top, position and the number of PBM_STEPIT.
+  int progress_top = 100;
+  int progress_step_size = 10;
+  int progress_position = 0;
+  int progress_steps = 0;
+  // Every progress call in order: "range 30", "step 10", "stepit", "pos 1000".
+  std::vector<std::string> progress_calls;
+
+  std::vector<std::string> list_items;
+  int list_append_batches = 0;  // each batch is one suspension of redrawing
+
+  std::vector<FakeMessageBox> boxes;
+  // Answers for the next boxes; when empty a box is answered with its
+  // first button (OK or Yes).
+  std::deque<BoxAnswer> scripted_answers;
+  // Called while a box is shown, before it is answered (a test can press
+  // another button "under" the box or look at the state).
+  void (*while_box_shown)(const FakeMessageBox& box) = nullptr;
+
+  std::string text(int control_id) const;
+  bool is_enabled(int control_id) const;
+};
+
+// The one fake main dialog, and the handle that operations get for it.
+FakeDialog& fake_dialog();
+DialogHandle fake_dialog_handle();
+
+// Back to the main dialog's start state: empty texts, the template's enabled
+// states, empty bar and list, no boxes.
+void fake_dialog_reset();
