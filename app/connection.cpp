@@ -1,0 +1,89 @@
+#include "app/connection.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/busy.h"
+#include "app/control_ids.h"
+#include "config/clock.h"
+#include "link/commands.h"
+#include "link/serial_port.h"
+#include "link/transaction.h"
+
+namespace {
+
+constexpr const char* kConnectBusyText = "Connecting...";
+constexpr const char* kConnectFailedText = "Failed To Connect To Instrument";
+constexpr int kConnectProgressTop = 30;
+constexpr int kConnectProgressStep = 10;
+
+constexpr MessageBoxSpec kPortUnavailableBox{"Port Unavailable", "Error", BoxButtons::ok, BoxIcon::error};
+constexpr MessageBoxSpec kCommunicationsErrorBox{
+    "Make sure instrument is properly connected to serial port and is set to baud rate 2400",
+    "Communications Error", BoxButtons::ok, BoxIcon::none};
+
+// The buttons that work only while an instrument is connected. Export Log
+// and Print Log are not among them: they work on a log already downloaded.
+constexpr int kInstrumentButtons[] = {IDC_DISCONNECT,   IDC_SET_TIME,     IDC_GET_CONFIG,
+                                      IDC_SAVE_CONFIG, IDC_DOWNLOAD_LOG, IDC_ERASE_DATA};
+
+void enable_instrument_buttons(DialogHandle dialog, bool enabled) {
+  for (int control_id : kInstrumentButtons) enable_control(dialog, control_id, enabled);
+}
+
+std::string chosen_port_name(DialogHandle dialog) {
+  return get_control_text(dialog, IDC_PORT).substr(0, kPortNameMaxChars);
+}
+
+// A response of 13 characters or fewer has no version behind the label.
+std::string firmware_version_of(const char* version_response) {
+  std::size_t length = std::strlen(version_response);
+  std::size_t position = kFirmwareVersionPosition;
+  return length > position ? std::string(version_response + position) : std::string();
+}
+
+void fail_connect(DialogHandle dialog) {
+  show_message_box(dialog, kCommunicationsErrorBox);
+  serial_port_close();
+  // A second busy start empties the bar and leaves the failure on the status.
+  busy_start(dialog, kConnectFailedText, kConnectProgressTop, kConnectProgressStep);
+  enable_instrument_buttons(dialog, false);
+  enable_control(dialog, IDC_CONNECT, true);
+}
+
+}  // namespace
+
+void connect_instrument(DialogHandle dialog) {
+  busy_start(dialog, kConnectBusyText, kConnectProgressTop, kConnectProgressStep);
+  // A port that does not open is not the end: the version query below then
+  // fails at once for want of a port and leads into the failure path, so the
+  // operator sees both boxes.
+  if (!serial_port_open(chosen_port_name(dialog).c_str())) show_message_box(dialog, kPortUnavailableBox);
+  progress_step(dialog);
+
+  const char* version_response = query(command_text(Command::get_version_number));
+  if (transaction_failed(version_response)) {
+    fail_connect(dialog);
+    return;
+  }
+  set_control_text(dialog, IDC_FIRMWARE, firmware_version_of(version_response));
+  progress_step(dialog);
+
+  // The clock does not decide the connection: whatever it yields, the
+  // instrument answered the version query and the dialog is connected.
+  read_clock(dialog);
+  progress_step(dialog);
+
+  enable_instrument_buttons(dialog, true);
+  enable_control(dialog, IDC_CONNECT, false);
+  enable_control(dialog, IDC_PORT, false);
+  busy_finish(dialog);
+}
+
+void disconnect_instrument(DialogHandle dialog) {
+  serial_port_close();
+  enable_instrument_buttons(dialog, false);
+  enable_control(dialog, IDC_CONNECT, true);
+  enable_control(dialog, IDC_PORT, true);
+  set_control_text(dialog, IDC_STATUS, kStatusDisconnected);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Connecting to the instrument and disconnecting from it.
+//
+// Connect opens the chosen port, asks for the firmware version and shows it
+// with the instrument's clock; only the version query decides whether the
+// dialog goes into the connected state. A port that cannot be opened gets
+// its "Port Unavailable" box here (the link shows nothing), after which the
+// version query fails at once and the ordinary failure path runs.
+// Disconnect closes the port and sends nothing.
+//
+// The connection state is nothing but the open port and the enable sets
+// below: this module keeps no state of its own. It deliberately leaves
+// Export Log and Print Log alone (a download enables them for good), and
+// neither operation clears a field.
+
+#include "app/dialog.h"
+
+// The port selector's text is read with room for this many characters.
+inline constexpr int kPortNameMaxChars = 6;
+// The version response carries the firmware version from this position.
+inline constexpr int kFirmwareVersionPosition = 13;
+
+void connect_instrument(DialogHandle dialog);
+void disconnect_instrument(DialogHandle dialog);
