@@ -1,0 +1,173 @@
+#include "tests/fakes/fake_serial_port.h"
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr std::int64_t kBitsPerByte = 10;
+constexpr std::int64_t kMicrosecondsPerSecond = 1000000;
+constexpr std::int64_t kLinkTimeoutUs = kLinkTimeoutMs * 1000;
+
+struct FakePortState {
+  bool open = false;
+  bool refuse_open = false;
+  std::string opened_name;
+  int open_count = 0;
+  int close_count = 0;
+  int writes_until_failure = -1;
+  int reads_until_failure = -1;
+  InstrumentModel* model = nullptr;
+  FakeReplySource source;
+  std::int64_t elapsed_us = 0;
+  std::vector<FakeTransfer> transcript;
+};
+
+FakePortState port;
+
+// True when the armed failure is due now; counts a call down otherwise.
+bool failure_due(int& calls_left) {
+  if (calls_left < 0) return false;
+  if (calls_left == 0) {
+    calls_left = -1;
+    return true;
+  }
+  --calls_left;
+  return false;
+}
+
+std::string bytes_from_the_line(std::size_t requested) {
+  if (port.model) return port.model->take_output(requested);
+  if (port.source) {
+    std::string reply = port.source(requested);
+    if (reply.size() > requested) reply.resize(requested);
+    return reply;
+  }
+  return std::string();
+}
+
+std::int64_t read_cost_us(std::size_t requested, std::size_t received) {
+  if (received == 0) return kLinkTimeoutUs * static_cast<std::int64_t>(requested + 1);
+  std::int64_t transmission = fake_port_transmission_us(received);
+  return received == requested ? transmission : transmission + kLinkTimeoutUs;
+}
+
+}  // namespace
+
+void fake_port_reset() { port = FakePortState(); }
+
+void fake_port_attach(InstrumentModel* model) {
+  port.model = model;
+  port.source = nullptr;
+}
+
+void fake_port_attach_source(FakeReplySource source) {
+  port.model = nullptr;
+  port.source = std::move(source);
+}
+
+void fake_port_refuse_open(bool refuse) { port.refuse_open = refuse; }
+std::string fake_port_opened_name() { return port.opened_name; }
+int fake_port_open_count() { return port.open_count; }
+int fake_port_close_count() { return port.close_count; }
+void fake_port_fail_write_after(int calls) { port.writes_until_failure = calls; }
+void fake_port_fail_read_after(int calls) { port.reads_until_failure = calls; }
+std::int64_t fake_port_elapsed_us() { return port.elapsed_us; }
+
+std::int64_t fake_port_transmission_us(std::size_t byte_count) {
+  return static_cast<std::int64_t>(byte_count) * kBitsPerByte * kMicrosecondsPerSecond / kLinkBaudRate;
+}
+
+const std::vector<FakeTransfer>& fake_port_transcript() { return port.transcript; }
+
+std::vector<std::string> fake_port_host_writes() {
+  std::vector<std::string> writes;
+  for (const FakeTransfer& transfer : port.transcript) {
+    if (transfer.direction == FakeDirection::host_write) writes.push_back(transfer.bytes);
+  }
+  return writes;
+}
+
+std::string fake_port_host_bytes() {
+  std::string joined;
+  for (const std::string& write : fake_port_host_writes()) joined += write;
+  return joined;
+}
+
+std::vector<std::size_t> fake_port_read_requests() {
+  std::vector<std::size_t> requests;
+  for (const FakeTransfer& transfer : port.transcript) {
+    if (transfer.direction == FakeDirection::host_read) requests.push_back(transfer.requested);
+  }
+  return requests;
+}
+
+std::string fake_port_escaped(const std::string& bytes) {
+  std::string escaped;
+  for (char c : bytes) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      escaped += "\\r";
+    } else if (c == '\n') {
+      escaped += "\\n";
+    } else if (c == '\\') {
+      escaped += "\\\\";
+    } else if (byte < 0x20 || byte >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      escaped += hex;
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string fake_port_transcript_text() {
+  std::string text;
+  for (const FakeTransfer& transfer : port.transcript) {
+    text += std::to_string(transfer.start_us) + "us ";
+    if (transfer.direction == FakeDirection::host_write) {
+      text += "write \"" + fake_port_escaped(transfer.bytes) + "\"\n";
+    } else {
+      text += "read " + std::to_string(transfer.requested) + " -> \"" + fake_port_escaped(transfer.bytes) + "\"\n";
+    }
+  }
+  return text;
+}
+
+// --- The serial port seam ---------------------------------------------------
+
+bool serial_port_open(const char* port_name) {
+  if (port.refuse_open) return false;
+  port.open = true;
+  port.opened_name = port_name;
+  ++port.open_count;
+  return true;
+}
+
+void serial_port_close() {
+  if (!port.open) return;
+  port.open = false;
+  ++port.close_count;
+}
+
+bool serial_port_is_open() { return port.open; }
+
+bool serial_port_write(const char* bytes, std::size_t count) {
+  if (!port.open || failure_due(port.writes_until_failure)) return false;
+  port.transcript.push_back({FakeDirection::host_write, std::string(bytes, count), 0, port.elapsed_us});
+  port.elapsed_us += fake_port_transmission_us(count);
+  if (port.model) port.model->receive(bytes, count);
+  return true;
+}
+
+int serial_port_read(char* buffer, std::size_t count) {
+  if (!port.open || failure_due(port.reads_until_failure)) return -1;
+  std::string received = bytes_from_the_line(count);
+  port.transcript.push_back({FakeDirection::host_read, received, count, port.elapsed_us});
+  port.elapsed_us += read_cost_us(count, received.size());
+  if (!received.empty()) std::memcpy(buffer, received.data(), received.size());
+  return static_cast<int>(received.size());
+}
