@@ -1,0 +1,58 @@
+# Shared by scripts/run and scripts/test: the Debian packages that the builds
+# and the Wine runs need, and the four build trees under build/ (ignored by
+# git). Sourced, not run.
+#
+# Packages are installed only when missing, so a prepared machine never
+# touches apt. wine64 comes with its recommended packages: the fonts (Arial is
+# matched to Liberation Sans, which sets the dialog's size) and the X
+# extension libraries that Wine loads at run time.
+
+repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build_root="$repo_root/build"
+
+required_packages=(
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686
+  wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
+)
+
+ensure_packages() {
+  local missing=() package
+  for package in "${required_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
+}
+
+# configure_and_build <tree> [cmake options...]: one tree under build/.
+configure_and_build() {
+  local tree="$1"
+  shift
+  cmake -S "$repo_root" -B "$build_root/$tree" "$@" &&
+    cmake --build "$build_root/$tree" -j"$(nproc)"
+}
+
+build_native() {
+  configure_and_build native -DCMAKE_BUILD_TYPE=Debug \
+    -DSET719K_WINDOWS_BUILD_DIR="$build_root/win64"
+}
+
+build_sanitize() {
+  configure_and_build sanitize -DCMAKE_BUILD_TYPE=Debug -DSET719K_SANITIZE=ON
+}
+
+build_win32() {
+  configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake"
+}
+
+build_win64() {
+  configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake"
+}

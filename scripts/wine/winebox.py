@@ -1,0 +1,174 @@
+#!/usr/bin/env python3
+"""A private 64-bit Wine prefix and an Xvfb display for running the Windows build.
+
+How it works:
+- make_prefix() seeds the prefix's registry before its first boot: COM1 to
+  COM9 are mapped (HKLM\\Software\\Wine\\Ports) to symlinks inside the prefix,
+  and HKCU\\Software\\Wine\\X11 Driver "Managed" is "N". Seeding before the
+  boot matters: Wine hands every serial device it finds by itself (here
+  /dev/ttyS0, the system console) the first COM number that is not mapped, and
+  it does so already during the first boot.
+- Each port symlink points either at a pty (an instrument simulator) or at
+  the directory ports/unavailable, on which CreateFileA fails as it does for
+  a port held by another program. Wine follows the symlink at every open, so
+  re-pointing it takes effect without restarting anything.
+- Xvfb picks a free display number itself (-displayfd), so several test runs
+  can share the machine.
+
+What it does not do: install Wine, or run more than one wineserver per
+prefix. Callers kill the prefix's processes (kill_wineserver) between tests.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+WINE64 = "/usr/lib/wine/wine64"  # the plain `wine` wrapper fails on these machines
+WINESERVER = "/usr/lib/wine/wineserver"
+PORT_COUNT = 9
+UNAVAILABLE_DIR = "unavailable"
+BOOT_TIMEOUT_S = 180
+
+
+def wine_env(prefix, display=None):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": os.path.abspath(prefix),
+        "WINEARCH": "win64",
+        "WINEDEBUG": "-all",
+        # No Mono or Gecko installer prompts.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    })
+    if display is not None:
+        env["DISPLAY"] = display
+    return env
+
+
+def port_link(prefix, number):
+    return os.path.join(os.path.abspath(prefix), "ports", "com%d" % number)
+
+
+def map_port(prefix, number, target):
+    """Points COM<number> at target (a pty, a device, or a directory)."""
+    link = port_link(prefix, number)
+    temporary = link + ".new"
+    if os.path.lexists(temporary):
+        os.unlink(temporary)
+    os.symlink(target, temporary)
+    os.replace(temporary, link)
+
+
+def unmap_port(prefix, number):
+    """Makes every open of COM<number> fail."""
+    map_port(prefix, number, UNAVAILABLE_DIR)
+
+
+def _seed_registry(prefix):
+    ports = "".join('"COM%d"="%s"\n' % (n, port_link(prefix, n)) for n in range(1, PORT_COUNT + 1))
+    with open(os.path.join(prefix, "system.reg"), "w") as machine:
+        machine.write("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
+                      "#arch=win64\n\n[Software\\\\Wine\\\\Ports]\n" + ports)
+    # Without a window manager, Wine otherwise waits about 2 s each time a
+    # window is hidden (every closed message box).
+    with open(os.path.join(prefix, "user.reg"), "w") as user:
+        user.write("WINE REGISTRY Version 2\n"
+                   ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+                   "#arch=win64\n\n[Software\\\\Wine\\\\X11 Driver]\n\"Managed\"=\"N\"\n")
+
+
+def check_ports(prefix):
+    """Raises unless COM1 to COM9 all lead into the prefix's own port links."""
+    for n in range(1, PORT_COUNT + 1):
+        device = os.path.join(prefix, "dosdevices", "com%d" % n)
+        if not os.path.islink(device) or os.readlink(device) != port_link(prefix, n):
+            raise RuntimeError("COM%d of %s is not mapped to its port link" % (n, prefix))
+
+
+def make_prefix(prefix, display=None):
+    """Creates a fresh prefix at prefix (removing an old one)."""
+    prefix = os.path.abspath(prefix)
+    if os.path.exists(prefix):
+        kill_wineserver(prefix)
+        shutil.rmtree(prefix)
+    os.makedirs(os.path.join(prefix, "ports", UNAVAILABLE_DIR))
+    for n in range(1, PORT_COUNT + 1):
+        unmap_port(prefix, n)
+    _seed_registry(prefix)
+    env = wine_env(prefix, display)
+    subprocess.run([WINE64, "wineboot", "-i"], env=env, check=True, timeout=BOOT_TIMEOUT_S,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINESERVER, "-w"], env=env, check=True, timeout=BOOT_TIMEOUT_S)
+    check_ports(prefix)
+
+
+def kill_wineserver(prefix):
+    """Ends every Wine process of the prefix and waits for the server to go."""
+    env = wine_env(prefix)
+    subprocess.run([WINESERVER, "-k"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+    subprocess.run([WINESERVER, "-w"], env=env, check=False, timeout=60)
+
+
+class Xvfb:
+    """An Xvfb server on a display number of its own choosing."""
+
+    def __init__(self, width=1280, height=1024):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            self.process.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    commands = parser.add_subparsers(dest="command", required=True)
+    make = commands.add_parser("make-prefix", help="create a fresh prefix")
+    make.add_argument("prefix")
+    mapping = commands.add_parser("map-port", help="point COM<n> at a pty or device")
+    mapping.add_argument("prefix")
+    mapping.add_argument("number", type=int, choices=range(1, PORT_COUNT + 1))
+    mapping.add_argument("target")
+    kill = commands.add_parser("kill", help="end every Wine process of the prefix")
+    kill.add_argument("prefix")
+    args = parser.parse_args()
+
+    if args.command == "make-prefix":
+        started = time.monotonic()
+        with Xvfb() as xvfb:
+            make_prefix(args.prefix, xvfb.display)
+        print("prefix ready in %.0f s: %s" % (time.monotonic() - started, args.prefix))
+    elif args.command == "map-port":
+        map_port(args.prefix, args.number, os.path.abspath(args.target))
+    elif args.command == "kill":
+        kill_wineserver(args.prefix)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
