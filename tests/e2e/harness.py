@@ -1,0 +1,290 @@
+"""End-to-end harness: the program under Wine, the instrument simulator on a
+pty, and the automation program that drives the dialog from outside.
+
+How it works: the CTest fixture makes one Wine prefix per test run
+(scripts/wine/winebox.py); each test then starts its own Xvfb display, its
+simulators, the program and one automation process, and at its end kills
+every Wine process of the prefix, so the next test starts clean. Paths come
+from environment variables that tests/e2e/CMakeLists.txt sets.
+
+What it does not do: make the prefix (the fixture does), or check anything
+itself; the test modules assert.
+"""
+
+import os
+import queue
+import shutil
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
+import winebox  # noqa: E402
+
+TITLE = "TARVELL 719K"
+ATTACH_TIMEOUT_MS = 30000
+ANSWER_TIMEOUT_S = 20
+
+
+def setting(name):
+    value = os.environ.get(name)
+    if not value:
+        raise unittest.SkipTest("%s is not set: run through ctest" % name)
+    return value
+
+
+class AutomationError(Exception):
+    pass
+
+
+class Box:
+    """A message box or common dialog as the automation program lists it."""
+
+    def __init__(self, line):
+        fields = dict(field.split("=", 1) for field in line.split("\t"))
+        self.hwnd = fields.pop("hwnd")
+        self.owner = fields.pop("owner", "")
+        self.caption = unescape(fields.pop("caption", ""))
+        self.text = unescape(fields.pop("text", ""))
+        self.has_icon = fields.pop("icon", "0") == "1"
+        self.buttons = {int(key.split(".", 1)[1]): unescape(value)
+                        for key, value in fields.items() if key.startswith("button.")}
+
+    def __repr__(self):
+        return "Box(caption=%r, text=%r, owner=%s, buttons=%r)" % (
+            self.caption, self.text, self.owner, self.buttons)
+
+
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+class Automation:
+    """The automation program, one command line in, one answer out."""
+
+    def __init__(self, exe, env):
+        self.process = subprocess.Popen([winebox.WINE64, exe], env=env, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        text=True, bufsize=1)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)
+
+    def _line(self, timeout):
+        try:
+            line = self.lines.get(timeout=timeout)
+        except queue.Empty:
+            raise AutomationError("no answer within %d s" % timeout)
+        if line is None:
+            raise AutomationError("the automation program ended")
+        return line
+
+    def command(self, line, timeout=ANSWER_TIMEOUT_S):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        answer = self._line(timeout)
+        if not answer.startswith("ok"):
+            raise AutomationError("%s: %s" % (line, answer))
+        return answer[3:]
+
+    def list_command(self, line):
+        count = int(self.command(line))
+        return [self._line(ANSWER_TIMEOUT_S) for _ in range(count)]
+
+    def stop(self):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.write("quit\n")
+                self.process.stdin.flush()
+                self.process.wait(timeout=10)
+            except (OSError, subprocess.TimeoutExpired):
+                self.process.kill()
+
+    # --- the main dialog ---------------------------------------------------
+    def attach(self, title=TITLE, timeout_ms=ATTACH_TIMEOUT_MS):
+        return self.command("attach %d %s" % (timeout_ms, escape(title)), timeout_ms / 1000 + 10)
+
+    def click(self, control_id):
+        self.command("click %d" % control_id)
+
+    def text(self, control_id):
+        return unescape(self.command("text %d" % control_id))
+
+    def set_text(self, control_id, text):
+        self.command("set_text %d %s" % (control_id, escape(text)))
+
+    def enabled(self, control_id):
+        return self.command("enabled %d" % control_id) == "1"
+
+    def class_name(self, control_id):
+        return self.command("class %d" % control_id)
+
+    def progress(self, control_id):
+        """(position, low, high) of a progress bar."""
+        return tuple(int(v) for v in self.command("progress %d" % control_id).split())
+
+    def list_items(self, control_id):
+        return [unescape(item) for item in self.list_command("list %d" % control_id)]
+
+    def combo_items(self, control_id):
+        return [unescape(item) for item in self.list_command("combo %d" % control_id)]
+
+    def select(self, control_id, index):
+        self.command("select %d %d" % (control_id, index))
+
+    def focus(self, control_id):
+        self.command("focus %d" % control_id)
+
+    def focused(self):
+        return int(self.command("focused"))
+
+    def key(self, name):
+        self.command("key " + name)
+
+    def rect(self, control_id):
+        return tuple(int(v) for v in self.command("rect %d" % control_id).split())
+
+    def window_rect(self):
+        return tuple(int(v) for v in self.command("window_rect").split())
+
+    def resize(self, width, height):
+        self.command("resize %d %d" % (width, height))
+
+    def close(self):
+        self.command("close")
+
+    def alive(self):
+        return self.command("alive") == "1"
+
+    def caption_icon(self, icon_id, exe):
+        return self.command("caption_icon %d %s" % (icon_id, escape(exe))) == "1"
+
+    # --- boxes and common dialogs ------------------------------------------
+    def boxes(self):
+        return [Box(line) for line in self.list_command("boxes")]
+
+    def box_icon(self, box):
+        return self.command("box_icon " + box.hwnd)
+
+    def press(self, box, button_id):
+        self.command("press %s %d" % (box.hwnd, button_id))
+
+    def file_name(self, box, path):
+        self.command("file_name %s %s" % (box.hwnd, escape(path)))
+
+    def answer(self, box, button_id, timeout_s=10):
+        """Presses a box's button and waits until the box has gone."""
+        self.press(box, button_id)
+        self.wait_until(lambda: box.hwnd not in [b.hwnd for b in self.boxes()], timeout_s,
+                        what="box %r closed" % box.caption)
+
+    def wait_for_boxes(self, timeout_s, count=1, poll_s=0.1):
+        """Waits until at least count boxes are shown; returns them."""
+        deadline = time.monotonic() + timeout_s
+        while True:
+            shown = self.boxes()
+            if len(shown) >= count:
+                return shown
+            if time.monotonic() > deadline:
+                raise AutomationError("no box within %.0f s" % timeout_s)
+            time.sleep(poll_s)
+
+    def wait_until(self, condition, timeout_s, poll_s=0.1, what="condition"):
+        deadline = time.monotonic() + timeout_s
+        while not condition():
+            if time.monotonic() > deadline:
+                raise AutomationError("%s not met within %.0f s" % (what, timeout_s))
+            time.sleep(poll_s)
+
+
+class Simulator:
+    """instrument-sim serving one instrument on a pty."""
+
+    def __init__(self, state_file, options=(), transcript=None):
+        command = [setting("SET719K_SIM"), "--state", state_file] + list(options)
+        if transcript:
+            command += ["--transcript", transcript]
+        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                        text=True)
+        self.pty = self.process.stdout.readline().strip()
+        if not self.pty.startswith("/"):
+            self.stop()
+            raise RuntimeError("instrument-sim gave no pty: %r %s" % (self.pty, self.process.stderr.read()))
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class ProgramTest(unittest.TestCase):
+    """One run of the program per test, with COM1 to COM9 as the test maps them.
+
+    Subclasses call start_program() after mapping ports; everything started is
+    stopped at the end of the test, whatever happened.
+    """
+
+    def setUp(self):
+        self.prefix = setting("SET719K_PREFIX")
+        self.program_exe = setting("SET719K_PROGRAM")
+        self.work = os.path.join(setting("SET719K_E2E_WORK"), self.id().rsplit(".", 1)[-1])
+        shutil.rmtree(self.work, ignore_errors=True)
+        os.makedirs(self.work)
+        for number in range(1, winebox.PORT_COUNT + 1):
+            winebox.unmap_port(self.prefix, number)
+        self.xvfb = winebox.Xvfb()
+        self.addCleanup(self.xvfb.stop)
+        self.env = winebox.wine_env(self.prefix, self.xvfb.display)
+        self.addCleanup(winebox.kill_wineserver, self.prefix)
+        self.program = None
+
+    def state_copy(self, name="instrument.txt"):
+        """A private copy of the sample instrument, which the simulator may change."""
+        path = os.path.join(self.work, name)
+        shutil.copyfile(setting("SET719K_SAMPLE_STATE"), path)
+        return path
+
+    def start_simulator(self, port_number, state_file, options=(), transcript=None):
+        simulator = Simulator(state_file, options, transcript)
+        self.addCleanup(simulator.stop)
+        winebox.map_port(self.prefix, port_number, simulator.pty)
+        return simulator
+
+    def start_program(self):
+        self.program = subprocess.Popen([winebox.WINE64, self.program_exe], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self._stop_program)
+        self.ui = Automation(setting("SET719K_AUTOMATION"), self.env)
+        self.addCleanup(self.ui.stop)
+        self.ui.attach()
+        return self.ui
+
+    def _stop_program(self):
+        if self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+
+    def wait_exit(self, timeout_s=20):
+        return self.program.wait(timeout=timeout_s)
