@@ -1,0 +1,91 @@
+// Benchmarks of the two walks over a long downloaded log: Export Log to a
+// real file (one write per row) and the log list fill of Download Log.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "datalog/csv_export.h"
+#include "datalog/log_download.h"
+#include "link/log_store.h"
+#include "link/log_transfer.h"
+#include "tests/bench/posix_files.h"
+
+namespace {
+
+constexpr std::size_t kReadingsPerSession = 200;
+
+// A log as a day's surveys leave it: sessions that each open with the
+// banner, the column header and the instrument, user and mode lines.
+std::size_t store_long_log(std::size_t line_count) {
+  std::size_t slot = 0;
+  std::size_t readings = 0;
+  while (slot < line_count) {
+    for (const char* heading : {kBannerLine, kLongColumnHeader, " I...............000123",
+                                " U...............000000042", " O...............M1"}) {
+      if (slot < line_count) log_store_put(slot++, heading);
+    }
+    for (std::size_t i = 0; i < kReadingsPerSession && slot < line_count; ++i, ++readings) {
+      const std::string location = std::to_string(100000 + slot % 1000).substr(1);
+      log_store_put(slot++, "05/23/08 1432   A" + location + "       125    OK");
+    }
+  }
+  log_store_end_at(slot);
+  return readings;
+}
+
+std::string bench_export_path() {
+  return (std::filesystem::temp_directory_path() / "datalog_bench_export.csv").string();
+}
+
+void BM_ExportLogToFile(benchmark::State& state) {
+  const std::size_t rows = store_long_log(static_cast<std::size_t>(state.range(0)));
+  const std::string path = bench_export_path();
+  posix_files_set_export_path(path);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove(path);
+    state.ResumeTiming();
+    export_log(nullptr);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * rows));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
+  state.counters["rows"] = static_cast<double>(rows);
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportLogToFile)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The rows alone, without the file: what composing costs.
+void BM_ComposeExportRows(benchmark::State& state) {
+  const std::size_t rows = store_long_log(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    std::size_t bytes = 0;
+    export_store_rows([&bytes](const std::string& row) {
+      bytes += row.size();
+      return true;
+    });
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * rows));
+}
+BENCHMARK(BM_ComposeExportRows)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The list's items built from the store and handed over in one batch.
+void BM_LogListFill(benchmark::State& state) {
+  store_long_log(static_cast<std::size_t>(state.range(0)));
+  std::size_t items = 0;
+  for (auto _ : state) {
+    clear_log_list(nullptr);
+    const std::vector<std::string> list = log_list_items();
+    append_log_list_items(nullptr, list);
+    items = list.size();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * items));
+  state.counters["items"] = static_cast<double>(items);
+}
+BENCHMARK(BM_LogListFill)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
