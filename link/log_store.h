@@ -6,7 +6,7 @@
 // kLogLineMax characters, and then the end of the log ("EOT"). Readers walk
 // from the first line up to, not including, the first line that is exactly
 // "EOT". The store grows with the log, so no line of a long log is lost, and
-// a transfer that fails still ends the store behind the lines it received, so
+// a transfer that fails still ends the store behind the lines acknowledged, so
 // no reader ever sees lines of an earlier download.
 
 #include <cstddef>

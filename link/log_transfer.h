@@ -23,6 +23,8 @@ inline constexpr const char* kLongColumnHeader = "                            LO
 
 // Runs the whole transfer. line_exchange is called once before each line
 // read (the caller steps its progress bar there). Returns kTransferDone, or
-// the failure marker of link/transaction.h; the store is ended behind the
-// lines received in either case.
+// the failure marker of link/transaction.h. Either way the store then holds
+// the lines that the instrument acknowledged, then "EOT": a line whose
+// acknowledgement never came is not kept, and nothing of an earlier download
+// stays readable behind a failed one.
 const char* run_log_transfer(const std::function<void()>& line_exchange);

@@ -19,6 +19,9 @@
 //
 // Results are texts: a query returns its response line, an order its own
 // command text, and every failure the one shared failure marker.
+//
+// A command text longer than kCommandTextMax fails at once with nothing sent:
+// its echo would not fit the receive buffer, and a cut echo can never match.
 
 #include <cstddef>
 

@@ -46,7 +46,8 @@ constexpr FieldEntry kFieldTable[] = {
 constexpr const char* kLogDataCommand = "GET LOG DATA";
 constexpr const char* kResetLogCommand = "DO RESET LOG";
 constexpr const char* kEndOfLogLine = "EOT";
-constexpr std::size_t kFortyByteResponseLine = 38;  // 40 bytes with the framing
+constexpr std::size_t kResponseLineMax = 38;  // 40 bytes with the framing
+constexpr std::size_t kLogLineMax = 98;       // 100 bytes with the framing
 
 template <typename State>
 auto& field_value(State& state, Field field) {
@@ -83,7 +84,9 @@ const FieldEntry* find_set(const std::string& command_text) {
   return nullptr;
 }
 
-std::string framed(const std::string& text) { return kFrameStart + text + kFrameEnd; }
+std::string framed(const std::string& text, std::size_t max_characters) {
+  return kFrameStart + text.substr(0, max_characters) + kFrameEnd;
+}
 
 // Any character but the one it replaces.
 char wrong_character(char right) { return right == '#' ? '*' : '#'; }
@@ -105,10 +108,10 @@ void send_order_closing(InstrumentModel& model) {
 void send_response(InstrumentModel& model, std::string line) {
   model.stage = ModelStage::awaiting_hand_back;
   switch (model.faults.response_framing) {
-    case ResponseFraming::normal: model.output += framed(line); return;
+    case ResponseFraming::normal: model.output += framed(line, kResponseLineMax); return;
     case ResponseFraming::forty_bytes:
-      line.resize(kFortyByteResponseLine, ' ');
-      model.output += framed(line);
+      line.resize(kResponseLineMax, ' ');
+      model.output += framed(line, kResponseLineMax);
       return;
     case ResponseFraming::one_byte: model.output += kFrameStart; return;
   }
@@ -125,10 +128,10 @@ void send_log_line(InstrumentModel& model) {
   }
   const std::vector<std::string>& lines = model.state.log_lines;
   if (model.log_cursor < lines.size()) {
-    model.output += framed(lines[model.log_cursor]);
+    model.output += framed(lines[model.log_cursor], kLogLineMax);
     model.stage = ModelStage::awaiting_log_hand_back;
   } else {
-    model.output += framed(kEndOfLogLine);
+    model.output += framed(kEndOfLogLine, kLogLineMax);
     model.stage = ModelStage::idle;
   }
 }

@@ -25,8 +25,9 @@
 // ("VERSION......3.1"), "GET REAL TIME" at 17 ("REAL TIME........05/23/08
 // 1432", 30 characters). "GET OPERATING MODE" is read whole by the host; the
 // instrument sends "OPERATING MODE...M1", the mode at 17 as in the log's mode
-// lines. Values are sent as stored; nothing cuts a long value to the 38
-// characters a response line may have (a real fault the host must survive).
+// lines. The instrument never sends more than the host's reads hold: a
+// response line is cut to 38 characters and a log line to 98, so a long value
+// set by an order comes back cut, and nothing is left over for the next read.
 //
 // What the model does not do: time. Pacing at 2400 baud and the host's
 // time-outs are the port's business (FakeSerialPort keeps virtual time, the

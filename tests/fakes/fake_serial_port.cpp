@@ -67,6 +67,13 @@ void fake_port_attach_source(FakeReplySource source) {
   port.source = std::move(source);
 }
 
+void fake_port_attach_script(std::vector<std::string> replies) {
+  std::size_t next = 0;
+  fake_port_attach_source([replies = std::move(replies), next](std::size_t) mutable {
+    return next < replies.size() ? replies[next++] : std::string();
+  });
+}
+
 void fake_port_refuse_open(bool refuse) { port.refuse_open = refuse; }
 std::string fake_port_opened_name() { return port.opened_name; }
 int fake_port_open_count() { return port.open_count; }

@@ -44,6 +44,9 @@ void fake_port_reset();
 // Host writes go to the model, reads take its output. nullptr: nothing on the line.
 void fake_port_attach(InstrumentModel* model);
 void fake_port_attach_source(FakeReplySource source);
+// Each read brings the next reply of the script (cut to the count asked
+// for), and nothing once the script has run out.
+void fake_port_attach_script(std::vector<std::string> replies);
 
 // Makes the next opens fail as for a port held by another program.
 void fake_port_refuse_open(bool refuse);

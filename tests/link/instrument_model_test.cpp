@@ -95,6 +95,14 @@ TEST(InstrumentModel, PerformsOrdersWithTheValueExactlyAsSent) {
                                       "DO RESET LOG"}));
 }
 
+TEST(InstrumentModel, NeverSendsMoreThanTheHostsReadsHold) {
+  InstrumentModel model = model_with_log({std::string(120, 'L')});
+  model.state.settings.user_id = std::string(40, '9');
+  EXPECT_EQ(confirm_command(model, "GET USER ID"), kStx + "USER ID.........." + std::string(21, '9') + kEtx);
+  EXPECT_EQ(converse(model, "x\r"), "!");
+  EXPECT_EQ(confirm_command(model, "GET LOG DATA"), kStx + std::string(98, 'L') + kEtx);
+}
+
 TEST(InstrumentModel, NeverPerformsUnknownOrReadOnlyCommands) {
   InstrumentModel model = model_with_log({});
   EXPECT_EQ(confirm_command(model, "SET OPERATING MODE M2"), "");
