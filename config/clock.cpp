@@ -37,7 +37,8 @@ int field_at(const char* clock_text, std::size_t position) {
 
 // The formats are literals at the strftime calls so that the compiler
 // checks them. "%D" is C99's "%m/%d/%y", spelled out because the program
-// links the system's msvcrt.dll, whose strftime predates C99.
+// links the system's msvcrt.dll, whose strftime predates C99: given "%D" it
+// writes nothing and returns 0 (seen under Wine 8).
 
 // "MM/DD/YY  HH:MM AM"
 std::string display_text(const std::tm& time) {
@@ -82,8 +83,9 @@ bool parse_clock_response(const char* response_line, std::tm& record) {
 
 std::string format_clock_display(const std::tm& record) {
   // The C standard leaves strftime's output unspecified for fields outside
-  // their ranges, and newer Windows C runtimes end the process on them; an
-  // instrument that sends month 13 must not take the program down.
+  // their ranges: msvcrt.dll returns nothing for them, the newer Windows C
+  // runtime ends the process. An instrument that sends month 13 must not
+  // take the program down.
   bool in_range = record.tm_mon >= 0 && record.tm_mon <= 11 && record.tm_mday >= 1 && record.tm_mday <= 31 &&
                   record.tm_hour >= 0 && record.tm_hour <= 23 && record.tm_min >= 0 && record.tm_min <= 59 &&
                   record.tm_year >= 0;
