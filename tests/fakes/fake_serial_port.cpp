@@ -20,7 +20,10 @@ struct FakePortState {
   int reads_until_failure = -1;
   InstrumentModel* model = nullptr;
   FakeReplySource source;
-  std::int64_t elapsed_us = 0;
+  // Time is kept as waits plus bytes on the line, converted only when asked
+  // for, so that byte times (4166.67 us each) do not round once per call.
+  std::int64_t waited_us = 0;
+  std::size_t bytes_on_line = 0;
   std::vector<FakeTransfer> transcript;
 };
 
@@ -47,10 +50,10 @@ std::string bytes_from_the_line(std::size_t requested) {
   return std::string();
 }
 
-std::int64_t read_cost_us(std::size_t requested, std::size_t received) {
+// The bytes themselves are counted on the line; this is the time-out part.
+std::int64_t read_wait_us(std::size_t requested, std::size_t received) {
   if (received == 0) return kLinkTimeoutUs * static_cast<std::int64_t>(requested + 1);
-  std::int64_t transmission = fake_port_transmission_us(received);
-  return received == requested ? transmission : transmission + kLinkTimeoutUs;
+  return received == requested ? 0 : kLinkTimeoutUs;
 }
 
 }  // namespace
@@ -80,7 +83,7 @@ int fake_port_open_count() { return port.open_count; }
 int fake_port_close_count() { return port.close_count; }
 void fake_port_fail_write_after(int calls) { port.writes_until_failure = calls; }
 void fake_port_fail_read_after(int calls) { port.reads_until_failure = calls; }
-std::int64_t fake_port_elapsed_us() { return port.elapsed_us; }
+std::int64_t fake_port_elapsed_us() { return port.waited_us + fake_port_transmission_us(port.bytes_on_line); }
 
 std::int64_t fake_port_transmission_us(std::size_t byte_count) {
   return static_cast<std::int64_t>(byte_count) * kBitsPerByte * kMicrosecondsPerSecond / kLinkBaudRate;
@@ -164,8 +167,8 @@ bool serial_port_is_open() { return port.open; }
 
 bool serial_port_write(const char* bytes, std::size_t count) {
   if (!port.open || failure_due(port.writes_until_failure)) return false;
-  port.transcript.push_back({FakeDirection::host_write, std::string(bytes, count), 0, port.elapsed_us});
-  port.elapsed_us += fake_port_transmission_us(count);
+  port.transcript.push_back({FakeDirection::host_write, std::string(bytes, count), 0, fake_port_elapsed_us()});
+  port.bytes_on_line += count;
   if (port.model) port.model->receive(bytes, count);
   return true;
 }
@@ -173,8 +176,9 @@ bool serial_port_write(const char* bytes, std::size_t count) {
 int serial_port_read(char* buffer, std::size_t count) {
   if (!port.open || failure_due(port.reads_until_failure)) return -1;
   std::string received = bytes_from_the_line(count);
-  port.transcript.push_back({FakeDirection::host_read, received, count, port.elapsed_us});
-  port.elapsed_us += read_cost_us(count, received.size());
+  port.transcript.push_back({FakeDirection::host_read, received, count, fake_port_elapsed_us()});
+  port.bytes_on_line += received.size();
+  port.waited_us += read_wait_us(count, received.size());
   if (!received.empty()) std::memcpy(buffer, received.data(), received.size());
   return static_cast<int>(received.size());
 }
