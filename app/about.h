@@ -6,7 +6,7 @@
 
 #include "app/dialog.h"
 
-inline constexpr const char* kAboutText = "\tVersion 1.0B\r\n\r\nWritten for the TARVELL 719K instrument.";
+inline constexpr const char* kAboutText = "\tVersion 1.0B\r\n\r\nPublished by the 719K Set project.";
 inline constexpr const char* kAboutCaption = "About TARVELL 719K";
 
 void show_about(DialogHandle dialog);
