@@ -20,7 +20,8 @@ import threading
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
+REPO = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+sys.path.insert(0, os.path.join(REPO, "scripts", "wine"))
 import winebox  # noqa: E402
 
 TITLE = "TARVELL 719K"
@@ -31,8 +32,27 @@ ANSWER_TIMEOUT_S = 20
 def setting(name):
     value = os.environ.get(name)
     if not value:
-        raise unittest.SkipTest("%s is not set: run through ctest" % name)
+        raise RuntimeError("%s is not set: run the end-to-end tests through ctest" % name)
     return value
+
+
+class ControlIds:
+    """The dialog's ids, read from the header that the program is built with."""
+
+    def __init__(self, header):
+        with open(header) as source:
+            for line in source:
+                words = line.split()
+                if len(words) == 3 and words[0] == "#define":
+                    setattr(self, words[1], int(words[2]))
+
+
+ids = ControlIds(os.path.join(REPO, "app", "control_ids.h"))
+
+
+def windows_path(unix_path):
+    """The path as a program under Wine names it (drive Z: is the Unix root)."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
 class AutomationError(Exception):
@@ -117,6 +137,9 @@ class Automation:
                 self.process.wait(timeout=10)
             except (OSError, subprocess.TimeoutExpired):
                 self.process.kill()
+                self.process.wait()
+        self.process.stdin.close()
+        self.process.stdout.close()
 
     # --- the main dialog ---------------------------------------------------
     def attach(self, title=TITLE, timeout_ms=ATTACH_TIMEOUT_MS):
@@ -237,6 +260,8 @@ class Simulator:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
 
 
 class ProgramTest(unittest.TestCase):
