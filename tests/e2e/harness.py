@@ -55,6 +55,20 @@ def windows_path(unix_path):
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
+def read_state(path):
+    """The settings of an instrument state file as a dict (the log left out)."""
+    values = {}
+    with open(path) as source:
+        for line in source:
+            line = line.rstrip("\r\n")
+            if line == "[log]":
+                break
+            if line and not line.startswith("#") and "=" in line:
+                name, value = line.split("=", 1)
+                values[name.strip()] = value[1:] if value.startswith(" ") else value
+    return values
+
+
 class AutomationError(Exception):
     pass
 
@@ -231,8 +245,15 @@ class Automation:
             time.sleep(poll_s)
 
     def wait_until(self, condition, timeout_s, poll_s=0.1, what="condition"):
+        """Polls condition; a read that times out because the program is
+        busy in a serial read counts as not yet."""
         deadline = time.monotonic() + timeout_s
-        while not condition():
+        while True:
+            try:
+                if condition():
+                    return
+            except AutomationError:
+                pass
             if time.monotonic() > deadline:
                 raise AutomationError("%s not met within %.0f s" % (what, timeout_s))
             time.sleep(poll_s)
