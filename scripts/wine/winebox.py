@@ -47,6 +47,11 @@ def wine_env(prefix, display=None):
     return env
 
 
+def windows_path(unix_path):
+    """The path as a program under Wine names it (drive Z: is the Unix root)."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
 def port_link(prefix, number):
     return os.path.join(os.path.abspath(prefix), "ports", "com%d" % number)
 
