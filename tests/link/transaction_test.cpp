@@ -172,6 +172,20 @@ TEST_F(Transaction, QueryClosingFailureRunsTheWholeExchangeAgain) {
   EXPECT_EQ(count_of(writes, "GET USER ID"), 2);
 }
 
+TEST_F(Transaction, QueryClosingWrongFifteenTimesFailsEvenWhenTheSixteenthIsRight) {
+  const Strings wrong_closing{"!", "\nGET USER ID", kStx + "LINE" + kEtx, "x"};
+  const Strings right_closing{"!", "\nGET USER ID", kStx + "LINE" + kEtx, "!"};
+  for (int wrong : {14, 15}) {
+    SCOPED_TRACE(wrong);
+    restart();
+    Strings script = repeated(wrong_closing, wrong);
+    script.insert(script.end(), right_closing.begin(), right_closing.end());
+    fake_port_attach_script(script);
+    EXPECT_EQ(transaction_failed(query("GET USER ID")), wrong == 15);
+    EXPECT_EQ(count_of(fake_port_host_writes(), "?"), wrong + 1);
+  }
+}
+
 // The budgets count failures over the whole transaction: spending each
 // stage's fifteen in turn gives the most attention bytes a transaction sends.
 TEST_F(Transaction, BudgetsAreNeverResetBetweenAttempts) {
