@@ -6,11 +6,8 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "link/serial_port.h"
 #include "link/transaction.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
+#include "tests/fakes/connected_instrument.h"
 
 namespace {
 
@@ -87,20 +84,8 @@ TEST(AccessLevelIsValid, AcceptsWhatStrtolReadsAsOneToThreeOnly) {
 
 // --- The operations against the instrument model ---------------------------
 
-class SettingsOperation : public ::testing::Test {
+class SettingsOperation : public ConnectedInstrumentTest {
  protected:
-  void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
-    ASSERT_TRUE(serial_port_open("COM1"));
-  }
-  void TearDown() override {
-    serial_port_close();
-    fake_port_attach(nullptr);
-  }
-
   static std::string edit(int id) { return fake_dialog().text(id); }
   static void set_edit(int id, const std::string& text) { fake_dialog().texts[id] = text; }
 
@@ -119,8 +104,6 @@ class SettingsOperation : public ::testing::Test {
       set_edit(id, text);
     }
   }
-
-  InstrumentModel model;
 };
 
 TEST_F(SettingsOperation, GetConfigQueriesInInstrumentOrderAndFillsEveryEdit) {
@@ -184,12 +167,8 @@ TEST_F(SettingsOperation, GetConfigFailedQueryClearsItsEditRunsOnAndReportsOnceA
   EXPECT_EQ(edit(IDC_ALARM), "0050");
   EXPECT_EQ(edit(IDC_SPAN), "0100");
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-  const FakeMessageBox& box = fake_dialog().boxes[0];
-  EXPECT_EQ(box.caption, "Communications Error");
-  EXPECT_EQ(box.text, "Some settings could not be read from the instrument.");
-  EXPECT_EQ(box.icon, BoxIcon::warning);
-  EXPECT_EQ(box.buttons, BoxButtons::ok);
-  EXPECT_EQ(box.owner, fake_dialog_handle());
+  expect_box(fake_dialog().boxes[0], "Communications Error", "Some settings could not be read from the instrument.",
+             BoxIcon::warning, BoxButtons::ok);
   EXPECT_EQ(steps_when_box_shown, 8);
   EXPECT_EQ(status_when_box_shown, "Connected");
 }
@@ -279,12 +258,8 @@ TEST_F(SettingsOperation, SaveConfigAccessLevelRefusedOutsideOneToThreeOthersSti
     } else {
       EXPECT_TRUE(access_orders.empty()) << '"' << c.typed << '"';
       ASSERT_EQ(fake_dialog().boxes.size(), 1u) << '"' << c.typed << '"';
-      const FakeMessageBox& box = fake_dialog().boxes[0];
-      EXPECT_EQ(box.caption, "Input Error");
-      EXPECT_EQ(box.text, "Access level value must be 1, 2, or 3");
-      EXPECT_EQ(box.icon, BoxIcon::error);
-      EXPECT_EQ(box.buttons, BoxButtons::ok);
-      EXPECT_EQ(box.owner, fake_dialog_handle());
+      expect_box(fake_dialog().boxes[0], "Input Error", "Access level value must be 1, 2, or 3", BoxIcon::error,
+                 BoxButtons::ok);
       EXPECT_EQ(steps_when_box_shown, 0) << "the box comes before the first order";
     }
     EXPECT_EQ(sent_commands("SET ").size(), c.order ? 7u : 6u) << '"' << c.typed << '"';

@@ -7,11 +7,9 @@
 
 #include "app/control_ids.h"
 #include "link/log_transfer.h"
-#include "link/serial_port.h"
 #include "tests/datalog/store_lines.h"
-#include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/connected_instrument.h"
 #include "tests/fakes/fake_files.h"
-#include "tests/fakes/fake_serial_port.h"
 
 namespace {
 
@@ -92,15 +90,14 @@ TEST(ComposeCsvRow, CutsColumnsKeepsLongTextsWholeAndQuotesOnlyWhatWouldBreakThe
 
 // --- Export Log through the fake save dialog and files ---------------------
 
-class ExportLog : public ::testing::Test {
+// Connected, so that every end shows "Connected"; the export never talks to
+// the instrument.
+class ExportLog : public ConnectedInstrumentTest {
  protected:
   void SetUp() override {
-    fake_dialog_reset();
+    ConnectedInstrumentTest::SetUp();
     fake_files_reset();
-    fake_port_reset();
-    ASSERT_TRUE(serial_port_open("COM1"));
   }
-  void TearDown() override { serial_port_close(); }
 
   static void export_to(const std::string& path) {
     fake_files().save_dialog_answers.push_back(path);
@@ -217,11 +214,7 @@ TEST_F(ExportLog, OverwriteNoGoesBackToDialogAndLeavesExistingFileThenCancel) {
   EXPECT_EQ(fake_files().save_dialogs_shown, 3);
   ASSERT_EQ(fake_dialog().boxes.size(), 2u);
   for (const FakeMessageBox& box : fake_dialog().boxes) {
-    EXPECT_EQ(box.text, "File Already Exists. Overwrite?");
-    EXPECT_EQ(box.caption, "Warning");
-    EXPECT_EQ(box.buttons, BoxButtons::yes_no);
-    EXPECT_EQ(box.icon, BoxIcon::none);
-    EXPECT_EQ(box.owner, fake_dialog_handle());
+    expect_box(box, "Warning", "File Already Exists. Overwrite?", BoxIcon::none, BoxButtons::yes_no);
   }
   expect_ended_connected_full();
 }
@@ -259,11 +252,7 @@ TEST_F(ExportLog, CannotCreateShowsErrorWritesNothing) {
 
   EXPECT_EQ(fake_files().writes, 0);
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-  const FakeMessageBox& box = fake_dialog().boxes[0];
-  EXPECT_EQ(box.text, "Cannot Create File");
-  EXPECT_EQ(box.caption, "File Access Error");
-  EXPECT_EQ(box.icon, BoxIcon::error);
-  EXPECT_EQ(box.buttons, BoxButtons::ok);
+  expect_box(fake_dialog().boxes[0], "File Access Error", "Cannot Create File", BoxIcon::error, BoxButtons::ok);
   expect_ended_connected_full();
 }
 
@@ -293,11 +282,7 @@ TEST_F(ExportLog, FailedWriteStopsClosesAndReports) {
   EXPECT_EQ(fake_files().files["full-disk.txt"], kHeader + ",,\"\",r1,,,\r\n");
   EXPECT_EQ(fake_dialog().progress_steps, 1);
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-  const FakeMessageBox& box = fake_dialog().boxes[0];
-  EXPECT_EQ(box.text, "Cannot Write File");
-  EXPECT_EQ(box.caption, "File Access Error");
-  EXPECT_EQ(box.icon, BoxIcon::error);
-  EXPECT_EQ(box.owner, fake_dialog_handle());
+  expect_box(fake_dialog().boxes[0], "File Access Error", "Cannot Write File", BoxIcon::error, BoxButtons::ok);
   expect_ended_connected_full();
 }
 

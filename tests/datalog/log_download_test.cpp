@@ -7,11 +7,8 @@
 
 #include "app/control_ids.h"
 #include "link/log_transfer.h"
-#include "link/serial_port.h"
 #include "tests/datalog/store_lines.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
+#include "tests/fakes/connected_instrument.h"
 
 namespace {
 
@@ -50,20 +47,8 @@ TEST(LogListItems, SeparatorOnlyAboveExactBannerLines) {
 
 // --- Download Log and Erase against the instrument model -------------------
 
-class LogDownload : public ::testing::Test {
+class LogDownload : public ConnectedInstrumentTest {
  protected:
-  void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
-    ASSERT_TRUE(serial_port_open("COM1"));
-  }
-  void TearDown() override {
-    serial_port_close();
-    fake_port_attach(nullptr);
-  }
-
   static Lines readings(int count, const char* status) {
     Lines lines;
     for (int i = 0; i < count; ++i) {
@@ -72,8 +57,6 @@ class LogDownload : public ::testing::Test {
     }
     return lines;
   }
-
-  InstrumentModel model;
 };
 
 TEST_F(LogDownload, ShowsStoredFormsWithSeparatorsInOneBatchAndEnablesExportAndPrint) {
@@ -147,13 +130,10 @@ TEST_F(LogDownload, FailedTransferShowsLinesReceivedNeverEarlierOnesAndTellsOper
   EXPECT_EQ(fake_dialog().list_items, received);
   EXPECT_EQ(list_when_box_shown, received) << "the list is filled before the operator is told";
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-  const FakeMessageBox& box = fake_dialog().boxes[0];
-  EXPECT_EQ(box.caption, "Communications Error");
-  EXPECT_EQ(box.text,
-            "The data log download did not complete. The list shows the lines received before the instrument "
-            "stopped answering.");
-  EXPECT_EQ(box.icon, BoxIcon::warning);
-  EXPECT_EQ(box.owner, fake_dialog_handle());
+  expect_box(fake_dialog().boxes[0], "Communications Error",
+             "The data log download did not complete. The list shows the lines received before the instrument "
+             "stopped answering.",
+             BoxIcon::warning, BoxButtons::ok);
   EXPECT_TRUE(fake_dialog().is_enabled(IDC_EXPORT_LOG));
   EXPECT_TRUE(fake_dialog().is_enabled(IDC_PRINT_LOG));
   EXPECT_EQ(fake_dialog().progress_position, 1000);
@@ -172,12 +152,8 @@ TEST_F(LogDownload, EraseAsksWithNoAsDefaultAndSendsNothingOnNo) {
   erase_instrument_data(fake_dialog_handle());
 
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-  const FakeMessageBox& box = fake_dialog().boxes[0];
-  EXPECT_EQ(box.caption, "Erase Instrument Data");
-  EXPECT_EQ(box.text, "Erase all readings stored in the instrument?");
-  EXPECT_EQ(box.buttons, BoxButtons::yes_no_default_no);
-  EXPECT_EQ(box.icon, BoxIcon::warning);
-  EXPECT_EQ(box.owner, fake_dialog_handle());
+  expect_box(fake_dialog().boxes[0], "Erase Instrument Data", "Erase all readings stored in the instrument?",
+             BoxIcon::warning, BoxButtons::yes_no_default_no);
   EXPECT_EQ(fake_port_host_bytes(), "");
   EXPECT_EQ(model.state.log_lines.size(), 3u);
   EXPECT_EQ(fake_dialog().progress_calls.size(), progress_calls);
@@ -209,10 +185,8 @@ TEST_F(LogDownload, EraseNotConfirmedIsReported) {
   erase_instrument_data(fake_dialog_handle());
 
   ASSERT_EQ(fake_dialog().boxes.size(), 2u);
-  const FakeMessageBox& box = fake_dialog().boxes[1];
-  EXPECT_EQ(box.caption, "Communications Error");
-  EXPECT_EQ(box.text, "The instrument did not confirm the erase.");
-  EXPECT_EQ(box.owner, fake_dialog_handle());
+  expect_box(fake_dialog().boxes[1], "Communications Error", "The instrument did not confirm the erase.",
+             BoxIcon::warning, BoxButtons::ok);
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 
 #include "app/control_ids.h"
 #include "link/log_transfer.h"
-#include "link/serial_port.h"
-#include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/connected_instrument.h"
 #include "tests/fakes/fake_printer.h"
-#include "tests/fakes/fake_serial_port.h"
 
 namespace {
 
@@ -97,15 +95,12 @@ TEST(PrintedText, OnlyTheExactLongHeaderIsSwappedForTheShortForm) {
 
 // --- Print Log through the fake printer -------------------------------------
 
-class PrintLog : public ::testing::Test {
+class PrintLog : public ConnectedInstrumentTest {
  protected:
   void SetUp() override {
-    fake_dialog_reset();
+    ConnectedInstrumentTest::SetUp();
     fake_printer_reset();
-    fake_port_reset();
-    ASSERT_TRUE(serial_port_open("COM1"));
   }
-  void TearDown() override { serial_port_close(); }
 
   static void expect_failure_end() {
     EXPECT_TRUE(fake_dialog().dialog_enabled);
@@ -113,11 +108,8 @@ class PrintLog : public ::testing::Test {
     EXPECT_EQ(fake_dialog().text(IDC_STATUS), "Connected");
     EXPECT_EQ(fake_dialog().progress_position, 1000);
     ASSERT_EQ(fake_dialog().boxes.size(), 1u);
-    const FakeMessageBox& box = fake_dialog().boxes[0];
-    EXPECT_EQ(box.caption, "Print Error");
-    EXPECT_EQ(box.text, "The data log could not be printed.");
-    EXPECT_EQ(box.icon, BoxIcon::error);
-    EXPECT_EQ(box.owner, fake_dialog_handle());
+    expect_box(fake_dialog().boxes[0], "Print Error", "The data log could not be printed.", BoxIcon::error,
+               BoxButtons::ok);
     EXPECT_EQ(std::count(fake_printer().calls.begin(), fake_printer().calls.end(), "end_document"), 0);
   }
 };
