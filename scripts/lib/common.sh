@@ -30,29 +30,33 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
 }
 
-# configure_and_build <tree> [cmake options...]: one tree under build/.
+# configure_and_build <tree> <cmake options...> [-- <targets...>]: one tree
+# under build/, all of it or only the targets named after "--".
 configure_and_build() {
-  local tree="$1"
+  local tree="$1" options=() targets=()
   shift
-  cmake -S "$repo_root" -B "$build_root/$tree" "$@" &&
-    cmake --build "$build_root/$tree" -j"$(nproc)"
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  for target in "$@"; do targets+=(--target "$target"); done
+  cmake -S "$repo_root" -B "$build_root/$tree" "${options[@]}" &&
+    cmake --build "$build_root/$tree" -j"$(nproc)" "${targets[@]}"
 }
 
 build_native() {
   configure_and_build native -DCMAKE_BUILD_TYPE=Debug \
-    -DSET719K_WINDOWS_BUILD_DIR="$build_root/win64"
+    -DSET719K_WINDOWS_BUILD_DIR="$build_root/win64" "$@"
 }
 
 build_sanitize() {
-  configure_and_build sanitize -DCMAKE_BUILD_TYPE=Debug -DSET719K_SANITIZE=ON
+  configure_and_build sanitize -DCMAKE_BUILD_TYPE=Debug -DSET719K_SANITIZE=ON "$@"
 }
 
 build_win32() {
   configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake"
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake" "$@"
 }
 
 build_win64() {
   configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake"
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake" "$@"
 }
