@@ -1,5 +1,6 @@
 #include "tools/instrument_model.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -266,6 +267,28 @@ std::string InstrumentModel::response_line(const std::string& command_text) cons
   std::string line = entry->label;
   line.resize(entry->value_position, '.');
   return line + field_value(state, entry->field);
+}
+
+std::string escaped_wire_text(const std::string& bytes) {
+  std::string escaped;
+  for (char c : bytes) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      escaped += "\\r";
+    } else if (c == '\n') {
+      escaped += "\\n";
+    } else if (c == '\\' || c == '"') {
+      escaped += '\\';
+      escaped += c;
+    } else if (byte < 0x20 || byte >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      escaped += hex;
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
 }
 
 InstrumentState default_instrument_state() {

@@ -115,6 +115,10 @@ struct InstrumentModel {
   std::string output;  // replies not yet taken by the port
 };
 
+// The bytes as readable text for transcripts: "\r", "\n", "\\", "\"" and
+// "\xNN" for other control and non-ASCII bytes.
+std::string escaped_wire_text(const std::string& bytes);
+
 // A realistic instrument for tests that need one: firmware 3.1, clock
 // 05/23/08 1432, plausible settings, empty log.
 InstrumentState default_instrument_state();

@@ -126,7 +126,10 @@ bool save_instrument_state(const std::string& path, const InstrumentState& state
       return false;
     }
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  // Windows will not rename over an existing file; there the old one goes
+  // first, and a reader may for a moment find no file at all.
+  if (std::rename(temporary.c_str(), path.c_str()) != 0 &&
+      (std::remove(path.c_str()) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0)) {
     error = "cannot replace " + path;
     return false;
   }

@@ -1,6 +1,5 @@
 #include "tests/fakes/fake_serial_port.h"
 
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -113,35 +112,14 @@ std::vector<std::size_t> fake_port_read_requests() {
   return requests;
 }
 
-std::string fake_port_escaped(const std::string& bytes) {
-  std::string escaped;
-  for (char c : bytes) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      escaped += "\\r";
-    } else if (c == '\n') {
-      escaped += "\\n";
-    } else if (c == '\\') {
-      escaped += "\\\\";
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-      escaped += hex;
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
-
 std::string fake_port_transcript_text() {
   std::string text;
   for (const FakeTransfer& transfer : port.transcript) {
     text += std::to_string(transfer.start_us) + "us ";
     if (transfer.direction == FakeDirection::host_write) {
-      text += "write \"" + fake_port_escaped(transfer.bytes) + "\"\n";
+      text += "write \"" + escaped_wire_text(transfer.bytes) + "\"\n";
     } else {
-      text += "read " + std::to_string(transfer.requested) + " -> \"" + fake_port_escaped(transfer.bytes) + "\"\n";
+      text += "read " + std::to_string(transfer.requested) + " -> \"" + escaped_wire_text(transfer.bytes) + "\"\n";
     }
   }
   return text;

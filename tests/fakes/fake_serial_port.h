@@ -73,5 +73,3 @@ std::string fake_port_host_bytes();
 std::vector<std::size_t> fake_port_read_requests();
 // The transcript one call a line, control bytes escaped, for failure messages.
 std::string fake_port_transcript_text();
-// A text with its control bytes written as \r, \n, \xNN.
-std::string fake_port_escaped(const std::string& bytes);

@@ -247,7 +247,7 @@ Strings calls_made() {
   Strings calls;
   for (const FakeTransfer& transfer : fake_port_transcript()) {
     bool write = transfer.direction == FakeDirection::host_write;
-    calls.push_back((write ? "write " : "read ") + fake_port_escaped(transfer.bytes));
+    calls.push_back((write ? "write " : "read ") + escaped_wire_text(transfer.bytes));
   }
   return calls;
 }
