@@ -82,13 +82,6 @@ HWND parse_hwnd(const std::string& word) {
   return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(word.c_str(), nullptr, 0)));
 }
 
-HWND control(const Session& session, Command& command) {
-  int id = -1;
-  command.words >> id;
-  if (id == 0) return session.dialog;
-  return id > 0 ? GetDlgItem(session.dialog, id) : nullptr;
-}
-
 std::string attach(Session& session, Command& command) {
   DWORD timeout_ms = 0;
   command.words >> timeout_ms;
@@ -113,126 +106,194 @@ std::string describe_box(HWND box, HWND dialog) {
   return line;
 }
 
-std::string run(Session& session, Command& command) {
-  const std::string& name = command.name;
-  if (name == "attach") return attach(session, command);
-  if (!session.dialog) return fail("not attached");
-  if (name == "alive") return ok(IsWindow(session.dialog) ? "1" : "0");
-  if (name == "window_rect") {
-    RECT r{};
-    GetWindowRect(session.dialog, &r);
-    return ok(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
-              " " + std::to_string(r.bottom));
-  }
-  if (name == "close") return PostMessageA(session.dialog, WM_CLOSE, 0, 0) ? ok() : fail("post failed");
-  if (name == "boxes") {
-    std::vector<std::string> lines;
-    for (HWND box : find_process_dialogs(session.process_id)) lines.push_back(describe_box(box, session.dialog));
-    return ok_list(lines);
-  }
-  if (name == "focused") {
-    HWND focus = focused_window_of(session.dialog);
-    return ok(std::to_string(focus ? GetDlgCtrlID(focus) : -1));
-  }
-  if (name == "key") {
-    std::string key;
-    command.words >> key;
-    const UINT code = key == "escape" ? VK_ESCAPE : key == "enter" ? VK_RETURN : 0;
-    HWND focus = focused_window_of(session.dialog);
-    if (!code || !focus) return fail("no such key or no focus");
-    post_key(focus, code);
-    return ok();
-  }
-  if (name == "resize") {
-    int width = 0, height = 0;
-    command.words >> width >> height;
-    // Asynchronous, so a busy program cannot block the automation.
-    SetWindowPos(session.dialog, nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-    return ok();
-  }
-  if (name == "caption_icon") {
-    int icon_id = 0;
-    command.words >> icon_id;
-    return ok(caption_shows_icon(session.dialog, command.rest(), icon_id) ? "1" : "0");
-  }
-  if (name == "box_icon" || name == "press" || name == "file_name") {
-    std::string word;
-    command.words >> word;
-    HWND box = parse_hwnd(word);
-    if (!IsWindow(box)) return fail("no such box");
-    if (name == "box_icon") {
-      BoxInfo info;
-      if (!read_box(box, &info)) return fail("box does not answer");
-      return ok(info.icon_control ? identify_box_icon(info.icon_control) : "none");
-    }
-    if (name == "press") {
-      int id = 0;
-      command.words >> id;
-      HWND button = GetDlgItem(box, id);
-      if (!button) return fail("no such button");
-      post_click(button);
-      return ok();
-    }
-    return set_file_dialog_name(box, command.rest()) ? ok() : fail("no file name field");
-  }
+std::string rect_text(const RECT& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
+}
 
-  HWND target = control(session, command);
-  if (!target) return fail("no such control");
-  LRESULT result = 0;
-  if (name == "click") {
-    post_click(target);
-    return ok();
+// --- Commands on the main dialog as a whole ---------------------------------
+
+std::string alive(Session& session, Command&) { return ok(IsWindow(session.dialog) ? "1" : "0"); }
+
+std::string window_rect(Session& session, Command&) {
+  RECT r{};
+  GetWindowRect(session.dialog, &r);
+  return ok(rect_text(r));
+}
+
+std::string post_close(Session& session, Command&) {
+  return PostMessageA(session.dialog, WM_CLOSE, 0, 0) ? ok() : fail("post failed");
+}
+
+std::string boxes(Session& session, Command&) {
+  std::vector<std::string> lines;
+  for (HWND box : find_process_dialogs(session.process_id)) lines.push_back(describe_box(box, session.dialog));
+  return ok_list(lines);
+}
+
+std::string focused(Session& session, Command&) {
+  HWND focus = focused_window_of(session.dialog);
+  return ok(std::to_string(focus ? GetDlgCtrlID(focus) : -1));
+}
+
+std::string key(Session& session, Command& command) {
+  std::string name;
+  command.words >> name;
+  const UINT code = name == "escape" ? VK_ESCAPE : name == "enter" ? VK_RETURN : 0;
+  HWND focus = focused_window_of(session.dialog);
+  if (!code || !focus) return fail("no such key or no focus");
+  post_key(focus, code);
+  return ok();
+}
+
+std::string resize(Session& session, Command& command) {
+  int width = 0, height = 0;
+  command.words >> width >> height;
+  // Asynchronous, so that a busy program cannot block the automation.
+  SetWindowPos(session.dialog, nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  return ok();
+}
+
+std::string caption_icon(Session& session, Command& command) {
+  int icon_id = 0;
+  command.words >> icon_id;
+  return ok(caption_shows_icon(session.dialog, command.rest(), icon_id) ? "1" : "0");
+}
+
+// --- Commands on a box or common dialog, named by its handle ----------------
+
+HWND box_of(Command& command) {
+  std::string word;
+  command.words >> word;
+  HWND box = parse_hwnd(word);
+  return IsWindow(box) ? box : nullptr;
+}
+
+std::string box_icon(Session&, Command& command) {
+  HWND box = box_of(command);
+  BoxInfo info;
+  if (!box || !read_box(box, &info)) return fail("no such box");
+  return ok(info.icon_control ? identify_box_icon(info.icon_control) : "none");
+}
+
+std::string press(Session&, Command& command) {
+  HWND box = box_of(command);
+  int id = 0;
+  command.words >> id;
+  HWND button = box ? GetDlgItem(box, id) : nullptr;
+  if (!button) return fail("no such box or button");
+  post_click(button);
+  return ok();
+}
+
+std::string file_name(Session&, Command& command) {
+  HWND box = box_of(command);
+  return box && set_file_dialog_name(box, command.rest()) ? ok() : fail("no file name field");
+}
+
+// --- Commands on one control, named by its id (0: the dialog) --------------
+
+std::string click(Session&, HWND control, Command&) {
+  post_click(control);
+  return ok();
+}
+
+std::string enabled(Session&, HWND control, Command&) { return ok(IsWindowEnabled(control) ? "1" : "0"); }
+
+std::string class_of(Session&, HWND control, Command&) {
+  char kind[64] = {};
+  GetClassNameA(control, kind, sizeof kind);
+  return ok(kind);
+}
+
+std::string rect(Session& session, HWND control, Command&) {
+  return ok(rect_text(child_rect_in(session.dialog, control)));
+}
+
+std::string text(Session&, HWND control, Command&) {
+  std::string value;
+  return read_window_text(control, &value) ? ok(escape_line(value)) : fail("timeout");
+}
+
+std::string set_text(Session&, HWND control, Command& command) {
+  const std::string value = command.rest();
+  LRESULT done = 0;
+  return send_with_timeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), &done) ? ok()
+                                                                                                      : fail("timeout");
+}
+
+std::string focus(Session& session, HWND control, Command&) {
+  LRESULT done = 0;
+  return send_with_timeout(session.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE, &done)
+             ? ok()
+             : fail("timeout");
+}
+
+std::string progress(Session&, HWND control, Command&) {
+  LRESULT position = 0, low = 0, high = 0;
+  if (!send_with_timeout(control, PBM_GETPOS, 0, 0, &position) ||
+      !send_with_timeout(control, PBM_GETRANGE, TRUE, 0, &low) ||
+      !send_with_timeout(control, PBM_GETRANGE, FALSE, 0, &high))
+    return fail("timeout");
+  return ok(std::to_string(position) + " " + std::to_string(low) + " " + std::to_string(high));
+}
+
+std::string items(bool (*read)(HWND, std::vector<std::string>*), HWND control) {
+  std::vector<std::string> values;
+  if (!read(control, &values)) return fail("timeout");
+  for (auto& value : values) value = escape_line(value);
+  return ok_list(values);
+}
+
+std::string list(Session&, HWND control, Command&) { return items(read_list_box, control); }
+std::string combo(Session&, HWND control, Command&) { return items(read_combo_box, control); }
+
+std::string select_item(Session&, HWND control, Command& command) {
+  int index = -1;
+  command.words >> index;
+  LRESULT chosen = 0;
+  return send_with_timeout(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &chosen) && chosen == index
+             ? ok()
+             : fail("cannot select");
+}
+
+struct DialogCommand {
+  const char* name;
+  std::string (*run)(Session&, Command&);
+};
+
+struct ControlCommand {
+  const char* name;
+  std::string (*run)(Session&, HWND control, Command&);
+};
+
+constexpr DialogCommand kDialogCommands[] = {
+    {"alive", alive},   {"window_rect", window_rect}, {"close", post_close},   {"boxes", boxes},
+    {"focused", focused}, {"key", key},               {"resize", resize}, {"caption_icon", caption_icon},
+    {"box_icon", box_icon}, {"press", press},         {"file_name", file_name},
+};
+
+constexpr ControlCommand kControlCommands[] = {
+    {"click", click}, {"enabled", enabled},   {"class", class_of}, {"rect", rect},
+    {"text", text},   {"set_text", set_text}, {"focus", focus},    {"progress", progress},
+    {"list", list},   {"combo", combo},       {"select", select_item},
+};
+
+std::string run(Session& session, Command& command) {
+  if (command.name == "attach") return attach(session, command);
+  if (!session.dialog) return fail("not attached");
+  for (const DialogCommand& entry : kDialogCommands) {
+    if (command.name == entry.name) return entry.run(session, command);
   }
-  if (name == "enabled") return ok(IsWindowEnabled(target) ? "1" : "0");
-  if (name == "class") {
-    char kind[64] = {};
-    GetClassNameA(target, kind, sizeof kind);
-    return ok(kind);
+  for (const ControlCommand& entry : kControlCommands) {
+    if (command.name != entry.name) continue;
+    int id = -1;
+    command.words >> id;
+    HWND target = id == 0 ? session.dialog : id > 0 ? GetDlgItem(session.dialog, id) : nullptr;
+    return target ? entry.run(session, target, command) : fail("no such control");
   }
-  if (name == "rect") {
-    RECT r = child_rect_in(session.dialog, target);
-    return ok(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
-              " " + std::to_string(r.bottom));
-  }
-  if (name == "text") {
-    std::string text;
-    return read_window_text(target, &text) ? ok(escape_line(text)) : fail("timeout");
-  }
-  if (name == "set_text") {
-    const std::string text = command.rest();
-    return send_with_timeout(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result)
-               ? ok()
-               : fail("timeout");
-  }
-  if (name == "focus") {
-    return send_with_timeout(session.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE, &result)
-               ? ok()
-               : fail("timeout");
-  }
-  if (name == "progress") {
-    LRESULT position = 0, low = 0, high = 0;
-    if (!send_with_timeout(target, PBM_GETPOS, 0, 0, &position) ||
-        !send_with_timeout(target, PBM_GETRANGE, TRUE, 0, &low) ||
-        !send_with_timeout(target, PBM_GETRANGE, FALSE, 0, &high))
-      return fail("timeout");
-    return ok(std::to_string(position) + " " + std::to_string(low) + " " + std::to_string(high));
-  }
-  if (name == "list" || name == "combo") {
-    std::vector<std::string> items;
-    if (!(name == "list" ? read_list_box(target, &items) : read_combo_box(target, &items)))
-      return fail("timeout");
-    for (auto& item : items) item = escape_line(item);
-    return ok_list(items);
-  }
-  if (name == "select") {
-    int index = -1;
-    command.words >> index;
-    return send_with_timeout(target, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &result) && result == index
-               ? ok()
-               : fail("cannot select");
-  }
-  return fail("unknown command " + name);
+  return fail("unknown command " + command.name);
 }
 
 }  // namespace
