@@ -74,7 +74,8 @@ std::string ok_list(const std::vector<std::string>& lines) {
 
 std::string hex(HWND window) {
   char text[32];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+  std::snprintf(text, sizeof text, "0x%llx",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
   return text;
 }
 
@@ -127,7 +128,8 @@ std::string post_close(Session& session, Command&) {
 
 std::string boxes(Session& session, Command&) {
   std::vector<std::string> lines;
-  for (HWND box : find_process_dialogs(session.process_id)) lines.push_back(describe_box(box, session.dialog));
+  for (HWND box : find_process_dialogs(session.process_id))
+    lines.push_back(describe_box(box, session.dialog));
   return ok_list(lines);
 }
 
@@ -219,8 +221,9 @@ std::string text(Session&, HWND control, Command&) {
 std::string set_text(Session&, HWND control, Command& command) {
   const std::string value = command.rest();
   LRESULT done = 0;
-  return send_with_timeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), &done) ? ok()
-                                                                                                      : fail("timeout");
+  return send_with_timeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), &done)
+             ? ok()
+             : fail("timeout");
 }
 
 std::string focus(Session& session, HWND control, Command&) {
@@ -269,14 +272,15 @@ struct ControlCommand {
 };
 
 constexpr DialogCommand kDialogCommands[] = {
-    {"alive", alive},   {"window_rect", window_rect}, {"close", post_close},   {"boxes", boxes},
-    {"focused", focused}, {"key", key},               {"resize", resize}, {"caption_icon", caption_icon},
-    {"box_icon", box_icon}, {"press", press},         {"file_name", file_name},
+    {"alive", alive},   {"window_rect", window_rect},   {"close", post_close},
+    {"boxes", boxes},   {"focused", focused},           {"key", key},
+    {"resize", resize}, {"caption_icon", caption_icon}, {"box_icon", box_icon},
+    {"press", press},   {"file_name", file_name},
 };
 
 constexpr ControlCommand kControlCommands[] = {
-    {"click", click}, {"enabled", enabled},   {"class", class_of}, {"rect", rect},
-    {"text", text},   {"set_text", set_text}, {"focus", focus},    {"progress", progress},
+    {"click", click}, {"enabled", enabled},   {"class", class_of},     {"rect", rect},
+    {"text", text},   {"set_text", set_text}, {"focus", focus},        {"progress", progress},
     {"list", list},   {"combo", combo},       {"select", select_item},
 };
 

@@ -10,11 +10,20 @@ inline std::string escape_line(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -28,10 +37,17 @@ inline std::string unescape_line(const std::string& text) {
       continue;
     }
     switch (text[++i]) {
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      default: out += text[i];
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      default:
+        out += text[i];
     }
   }
   return out;

@@ -143,7 +143,8 @@ void check_log_transfer(const InstrumentState& state) {
   for (std::size_t i = 0; i < lines && i < log_store_line_count(); ++i) {
     const std::string expected = stored_form(state.log_lines[i]);
     if (log_store_line(i) != expected)
-      check(false, "log line " + std::to_string(i), quoted(log_store_line(i)) + ", expected " + quoted(expected));
+      check(false, "log line " + std::to_string(i),
+            quoted(log_store_line(i)) + ", expected " + quoted(expected));
   }
 }
 

@@ -157,7 +157,8 @@ std::string identify_box_icon(HWND icon_control) {
   std::string best = "unknown";
   int best_difference = kSameIconMeanDifference;
   for (const Candidate& candidate : kCandidates) {
-    const int difference = mean_difference(draw_over(LoadIconA(nullptr, candidate.resource), background), screen);
+    const int difference =
+        mean_difference(draw_over(LoadIconA(nullptr, candidate.resource), background), screen);
     if (difference < best_difference) {
       best_difference = difference;
       best = candidate.name;

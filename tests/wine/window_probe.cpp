@@ -94,8 +94,7 @@ BOOL CALLBACK collect_dialog(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<DialogSearch*>(context);
   DWORD owner_process = 0;
   GetWindowThreadProcessId(window, &owner_process);
-  if (owner_process == search->process_id && IsWindowVisible(window) &&
-      class_name_of(window) == "#32770")
+  if (owner_process == search->process_id && IsWindowVisible(window) && class_name_of(window) == "#32770")
     search->found.push_back(window);
   return TRUE;
 }
@@ -176,8 +175,7 @@ bool set_file_dialog_name(HWND file_dialog, const std::string& path) {
   if (!field) field = GetDlgItem(file_dialog, kFileNameEdit);
   if (!field) return false;
   LRESULT done = 0;
-  return send_with_timeout(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), &done) &&
-         done != 0;
+  return send_with_timeout(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), &done) && done != 0;
 }
 
 RECT child_rect_in(HWND dialog, HWND child) {

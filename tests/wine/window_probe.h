@@ -44,8 +44,8 @@ struct BoxButton {
 struct BoxInfo {
   HWND owner;
   std::string caption;
-  std::string text;          // the message text of a message box, else empty
-  HWND icon_control;         // the icon of a message box, null when it shows none
+  std::string text;   // the message text of a message box, else empty
+  HWND icon_control;  // the icon of a message box, null when it shows none
   std::vector<BoxButton> buttons;
 };
 
