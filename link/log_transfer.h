@@ -13,6 +13,8 @@
 #include <functional>
 
 inline constexpr int kLogTransferBudget = 50;
+// Compare its text, not its address: each file may hold its own copy of the
+// literal. Failure, by contrast, is the one shared kFailureMarker.
 inline constexpr const char* kTransferDone = "Done";
 
 // The banner and column header as received and as stored.
