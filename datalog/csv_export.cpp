@@ -19,10 +19,10 @@ constexpr MessageBoxSpec kCannotCreateBox = {"Cannot Create File", "File Access 
 constexpr MessageBoxSpec kCannotWriteBox = {"Cannot Write File", "File Access Error", BoxButtons::ok,
                                             BoxIcon::error};
 
-// A comma or quote would shift the columns of every reader; a line break
-// would split the row in two.
+// A comma or quote would shift the columns of every reader; every other
+// byte goes out as the instrument sent it.
 bool needs_quotes(const char* text, std::size_t length) {
-  return std::any_of(text, text + length, [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+  return std::any_of(text, text + length, [](char c) { return c == ',' || c == '"'; });
 }
 
 std::string text_from(const std::string& line, std::size_t start) {
