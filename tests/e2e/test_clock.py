@@ -32,7 +32,8 @@ class SetTime(ProgramTest):
 
     def test_set_time_sends_local_time_and_shows_the_clock_read_back(self):
         state_file = self.state_copy()
-        self.start_simulator(1, state_file)
+        transcript = os.path.join(self.work, "transcript.txt")
+        self.start_simulator(1, state_file, transcript=transcript)
         ui = self.start_program()
         ui.click(ids.IDC_CONNECT)
         ui.wait_until(lambda: ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
@@ -48,6 +49,11 @@ class SetTime(ProgramTest):
         local_times = {time.strftime("%m/%d/%y %H%M", t) for t in (sent_from, sent_until)}
         self.assertNotEqual(before, state["clock"])
         self.assertIn(state["clock"], local_times)
+        # On the wire: the SET text, its one blank, the time, the terminator;
+        # sent once, since its echo was right.
+        with open(transcript) as lines:
+            orders = [line for line in lines if line.startswith('host "SET REAL TIME')]
+        self.assertEqual(orders, ['host "SET REAL TIME %s\\r"\n' % state["clock"]])
         self.assertEqual(ui.text(ids.IDC_DATETIME), shown_clock(state))
         self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
         self.assertEqual(ui.boxes(), [])
