@@ -34,7 +34,8 @@ def step(text):
 
 
 def start_simulator(sim, state_file):
-    process = subprocess.Popen([sim, "--state", state_file], stdout=subprocess.PIPE, text=True)
+    process = subprocess.Popen([sim, "--state", state_file], stdout=subprocess.PIPE, text=True,
+                               preexec_fn=winebox.die_with_parent)
     pty = process.stdout.readline().strip()
     if not pty.startswith("/"):
         process.kill()

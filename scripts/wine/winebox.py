@@ -20,8 +20,10 @@ prefix. Callers kill the prefix's processes (kill_wineserver) between tests.
 """
 
 import argparse
+import ctypes
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -31,6 +33,13 @@ WINESERVER = "/usr/lib/wine/wineserver"
 PORT_COUNT = 9
 UNAVAILABLE_DIR = "unavailable"
 BOOT_TIMEOUT_S = 180
+
+
+def die_with_parent():
+    """For Popen's preexec_fn: the child gets SIGTERM when its parent dies, so
+    an interrupted test run leaves no Xvfb or simulator behind."""
+    pr_set_pdeathsig = 1
+    ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGTERM)
 
 
 def wine_env(prefix, display=None):
@@ -125,7 +134,8 @@ class Xvfb:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
              "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=die_with_parent)
         os.close(write_end)
         with os.fdopen(read_end) as reader:
             number = reader.readline().strip()

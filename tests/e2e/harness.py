@@ -54,7 +54,7 @@ class Simulator:
         if transcript:
             command += ["--transcript", transcript]
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                        text=True)
+                                        text=True, preexec_fn=winebox.die_with_parent)
         self.pty = self.process.stdout.readline().strip()
         if not self.pty.startswith("/"):
             self.stop()
