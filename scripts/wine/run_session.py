@@ -143,8 +143,7 @@ def main():
     finally:
         winebox.kill_wineserver(args.prefix)
         if simulator:
-            simulator.terminate()
-            simulator.wait()
+            winebox.stop_process(simulator)
         if xvfb:
             xvfb.stop()
 

@@ -42,6 +42,17 @@ def die_with_parent():
     ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGTERM)
 
 
+def stop_process(process, timeout_s=10):
+    """Terminates a child and waits for it; kills it if it will not go."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=timeout_s)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 def wine_env(prefix, display=None):
     env = dict(os.environ)
     env.update({
@@ -145,13 +156,7 @@ class Xvfb:
         self.display = ":" + number
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
 
     def __enter__(self):
         return self

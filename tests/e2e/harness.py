@@ -61,13 +61,7 @@ class Simulator:
             raise RuntimeError("instrument-sim gave no pty: %r %s" % (self.pty, self.process.stderr.read()))
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        winebox.stop_process(self.process)
         self.process.stdout.close()
         self.process.stderr.close()
 

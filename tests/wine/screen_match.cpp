@@ -23,6 +23,19 @@ struct Pixels {
   std::uint32_t at(int x, int y) const { return bgra[static_cast<std::size_t>(y * width + x)]; }
 };
 
+// A 32-bit top-down bitmap header: rows in reading order, one BGRA word per
+// pixel.
+BITMAPINFO top_down_bgra(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 struct Canvas {
   HDC dc = nullptr;
   HBITMAP bitmap = nullptr;
@@ -32,13 +45,7 @@ struct Canvas {
   int height = 0;
 
   Canvas(int w, int h) : width(w), height(h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = top_down_bgra(w, h);
     void* raw = nullptr;
     dc = CreateCompatibleDC(nullptr);
     bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
@@ -97,13 +104,7 @@ Pixels icon_bits(HICON icon, int size) {
   Pixels out;
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return out;
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = size;
-  header.bmiHeader.biHeight = -size;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO header = top_down_bgra(size, size);
   out.width = size;
   out.height = size;
   out.bgra.resize(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
