@@ -42,14 +42,14 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 def read_log(state_file):
     with open(state_file) as source:
-        lines = source.read().split("\n")
-    return [line for line in lines[lines.index(LOG_MARKER) + 1:] if line != ""]
+        lines = source.read().splitlines()
+    return lines[lines.index(LOG_MARKER) + 1:]
 
 
 def write_state(path, base_state_file, log):
     """A state file with the settings of base_state_file and the given log."""
     with open(base_state_file) as source:
-        settings = source.read().split("\n")
+        settings = source.read().splitlines()
     with open(path, "w") as target:
         target.write("\n".join(settings[:settings.index(LOG_MARKER) + 1] + log) + "\n")
     return path
