@@ -1,9 +1,10 @@
 #pragma once
 // Connecting to the instrument and disconnecting from it.
 //
-// Connect opens the chosen port, asks for the firmware version and shows it
-// with the instrument's clock; only the version query decides whether the
-// dialog goes into the connected state. A port that cannot be opened gets
+// Connect opens the chosen port (its name read with room for
+// kPortNameMaxChars characters, link/port_name.h), asks for the firmware
+// version and shows it with the instrument's clock; only the version query
+// decides whether the dialog goes into the connected state. A port that cannot be opened gets
 // its "Port Unavailable" box here (the link shows nothing), after which the
 // version query fails at once and the ordinary failure path runs.
 // Disconnect closes the port and sends nothing.
@@ -14,9 +15,8 @@
 // neither operation clears a field.
 
 #include "app/dialog.h"
+#include "link/port_name.h"
 
-// The port selector's text is read with room for this many characters.
-inline constexpr int kPortNameMaxChars = 6;
 // The version response carries the firmware version from this position.
 inline constexpr int kFirmwareVersionPosition = 13;
 

@@ -1,4 +1,5 @@
-// The dialog seam with Win32 calls on the main dialog's controls.
+// The dialog seam with Win32 calls on the main dialog's controls, beneath
+// the portable rules of dialog.cpp.
 //
 // Every function reaches its control by id under the main dialog. Texts are
 // read whole (the buffer is sized from the control's text length), the
@@ -8,6 +9,7 @@
 // be started from the dialog while a box of the first one waits.
 
 #include "app/dialog.h"
+#include "app/dialog_platform.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -55,7 +57,7 @@ void set_control_text(DialogHandle dialog, int control_id, const std::string& te
   SetDlgItemTextA(dialog_window(dialog), control_id, text.c_str());
 }
 
-void enable_control(DialogHandle dialog, int control_id, bool enabled) {
+void platform_enable_control(DialogHandle dialog, int control_id, bool enabled) {
   EnableWindow(control_window(dialog, control_id), enabled ? TRUE : FALSE);
 }
 
@@ -64,6 +66,14 @@ bool is_control_enabled(DialogHandle dialog, int control_id) {
 }
 
 void enable_dialog(DialogHandle dialog, bool enabled) { EnableWindow(dialog_window(dialog), enabled ? TRUE : FALSE); }
+
+void set_choice_list(DialogHandle dialog, int control_id, const std::vector<std::string>& items, int selected) {
+  send_to_control(dialog, control_id, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) {
+    send_to_control(dialog, control_id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  send_to_control(dialog, control_id, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
 
 void set_progress_range(DialogHandle dialog, int top) {
   send_to_control(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, top));
@@ -107,7 +117,7 @@ std::string log_list_item(DialogHandle dialog, int index) {
   return text;
 }
 
-BoxAnswer show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
+BoxAnswer platform_show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
   int answer = MessageBoxA(dialog_window(dialog), box.text, box.caption, box_style(box));
   switch (answer) {
     case IDYES: return BoxAnswer::yes;
@@ -115,3 +125,5 @@ BoxAnswer show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
     default: return BoxAnswer::ok;
   }
 }
+
+void end_dialog(DialogHandle dialog, int end_code) { EndDialog(dialog_window(dialog), end_code); }

@@ -1,23 +1,24 @@
-// The main dialog procedure: set-up at WM_INITDIALOG and one named handler
-// per button.
+// The main dialog procedure: set-up at WM_INITDIALOG, and every command and
+// the close box handed on to the portable command handling
+// (app/operation.h).
+//
+// While an operation waits for the line, the serial port calls the wait hook
+// below, which does for the dialog what its modal loop would do. Without it
+// the window would neither repaint nor answer during a read of up to 40 s,
+// and Windows marks a window that has not looked at its messages for 5 s as
+// "Not Responding" and offers to kill the program.
 
 #include "app/main_dialog.h"
 
 #include <windows.h>
 
-#include "app/about.h"
-#include "app/connection.h"
 #include "app/control_ids.h"
-#include "config/clock.h"
-#include "config/settings.h"
-#include "datalog/csv_export.h"
-#include "datalog/log_download.h"
-#include "datalog/print_log.h"
+#include "app/operation.h"
+#include "app/port_list.h"
+#include "link/link_cancel.h"
 #include "link/serial_port.h"
 
 namespace {
-
-enum class DialogEndCode : INT_PTR { closed = 0, quit = 1 };
 
 struct EditLimit {
   int control_id;
@@ -31,62 +32,57 @@ constexpr EditLimit kEditLimits[] = {
     {IDC_ALARM, 4},         {IDC_SPAN, 4},    {IDC_RESPONSE_FACTOR, 4},
 };
 
-constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
+// The one main dialog, for the wait hook.
+HWND g_main_dialog = nullptr;
 
-void end_main_dialog(HWND dialog, DialogEndCode code) {
-  serial_port_close();
-  EndDialog(dialog, static_cast<INT_PTR>(code));
+// The modal loop's work, done while a serial call waits. IsDialogMessage
+// keeps the dialog's keys working (Escape becomes the cancel command, Tab
+// moves the focus). A WM_QUIT belongs to the modal loop, which ends on it:
+// it is put back, and the exchange cancelled so that the loop gets it soon.
+void dispatch_pending_messages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      link_cancel_request();
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!IsDialogMessageA(g_main_dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
 }
-
-void quit(DialogHandle dialog) { end_main_dialog(static_cast<HWND>(dialog), DialogEndCode::quit); }
-
-// The button writes the settings and then reads them back, so that the
-// edits show what the instrument now holds.
-void save_config_and_reread(DialogHandle dialog) {
-  save_config(dialog);
-  get_config(dialog);
-}
-
-struct ButtonRoute {
-  int control_id;
-  void (*handler)(DialogHandle dialog);
-};
-
-constexpr ButtonRoute kButtonRoutes[] = {
-    {IDC_CONNECT, connect_instrument},
-    {IDC_DISCONNECT, disconnect_instrument},
-    {IDC_SET_TIME, set_time},
-    {IDC_GET_CONFIG, get_config},
-    {IDC_SAVE_CONFIG, save_config_and_reread},
-    {IDC_DOWNLOAD_LOG, download_log},
-    {IDC_ERASE_DATA, erase_instrument_data},
-    {IDC_EXPORT_LOG, export_log},
-    {IDC_PRINT_LOG, print_log},
-    {IDC_ABOUT, show_about},
-    {IDC_QUIT, quit},
-};
 
 void initialise(HWND dialog) {
   for (const EditLimit& limit : kEditLimits) {
     SendDlgItemMessageA(dialog, limit.control_id, EM_LIMITTEXT, static_cast<WPARAM>(limit.max_chars), 0);
   }
-  for (const char* port_name : kPortNames) {
-    SendDlgItemMessageA(dialog, IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port_name));
-  }
-  SendDlgItemMessageA(dialog, IDC_PORT, CB_SETCURSEL, 0, 0);
+  g_main_dialog = dialog;
+  set_serial_wait_hook(dispatch_pending_messages);
+  main_dialog_opened(dialog);
 }
 
-// Enter and Escape arrive as ids 1 and 2 and, like notifications from the
-// edits, the list and the port selector, match no route: FALSE leaves them
-// to the system, so Escape does not close the dialog.
-BOOL route_command(HWND dialog, int control_id) {
-  for (const ButtonRoute& route : kButtonRoutes) {
-    if (route.control_id == control_id) {
-      route.handler(dialog);
-      return TRUE;
-    }
+// A button that an operation locked has lost the keyboard focus for good,
+// since a disabled window cannot keep it; it gets it back when the
+// operation leaves it enabled, so the keyboard goes on working.
+void give_focus_back(HWND dialog, HWND focused_before) {
+  if (GetFocus() || !focused_before || !IsWindow(focused_before) || !IsWindowEnabled(focused_before)) return;
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focused_before), TRUE);
+}
+
+// Commands of the port selector are its notifications; only the drop-down
+// matters, as the moment to look for ports plugged in since.
+BOOL command(HWND dialog, WPARAM wparam) {
+  const int control_id = LOWORD(wparam);
+  if (control_id == IDC_PORT) {
+    if (HIWORD(wparam) == CBN_DROPDOWN) port_list_dropped_down(dialog);
+    return FALSE;
   }
-  return FALSE;
+  HWND focused_before = GetFocus();
+  const bool handled = handle_dialog_command(dialog, control_id);
+  give_focus_back(dialog, focused_before);
+  return handled ? TRUE : FALSE;
 }
 
 INT_PTR CALLBACK main_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -95,12 +91,16 @@ INT_PTR CALLBACK main_dialog_procedure(HWND dialog, UINT message, WPARAM wparam,
       initialise(dialog);
       return TRUE;  // the system puts the focus on the first tab stop, Connect
     case WM_COMMAND:
-      return route_command(dialog, LOWORD(wparam));
+      return command(dialog, wparam);
     case WM_CLOSE:
-      end_main_dialog(dialog, DialogEndCode::closed);
+      handle_close_box(dialog);
       return TRUE;
     case WM_SIZE:
       return TRUE;
+    case WM_DESTROY:
+      set_serial_wait_hook(nullptr);
+      g_main_dialog = nullptr;
+      return FALSE;
     default:
       return FALSE;
   }

@@ -3,6 +3,7 @@
 #include "app/busy.h"
 #include "app/control_ids.h"
 #include "link/commands.h"
+#include "link/link_cancel.h"
 #include "link/log_store.h"
 #include "link/log_transfer.h"
 #include "link/transaction.h"
@@ -39,11 +40,17 @@ std::vector<std::string> log_list_items() {
 void download_log(DialogHandle dialog) {
   busy_start(dialog, kDownloadLogBusyText, kLogProgressTop, kLogProgressStep);
   clear_log_list(dialog);
+  set_control_text(dialog, IDC_DOWNLOAD_LOG, kCancelCaption);
   const char* result = run_log_transfer([dialog] { progress_step(dialog); });
+  set_control_text(dialog, IDC_DOWNLOAD_LOG, kDownloadLogCaption);
   // One batch, so the list redraws once however long the log is.
   append_log_list_items(dialog, log_list_items());
   enable_control(dialog, IDC_EXPORT_LOG, true);
   enable_control(dialog, IDC_PRINT_LOG, true);
+  if (link_cancel_requested()) {
+    set_control_text(dialog, IDC_STATUS, kDownloadCancelledText);
+    return;
+  }
   busy_finish(dialog);
   if (transaction_failed(result)) show_message_box(dialog, kDownloadIncompleteBox);
 }

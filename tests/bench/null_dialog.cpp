@@ -2,6 +2,7 @@
 // the operations and not a fake's bookkeeping. The list keeps only its count.
 
 #include "app/dialog.h"
+#include "app/dialog_platform.h"
 
 namespace {
 int list_count = 0;
@@ -9,7 +10,7 @@ int list_count = 0;
 
 std::string get_control_text(DialogHandle, int) { return std::string(); }
 void set_control_text(DialogHandle, int, const std::string&) {}
-void enable_control(DialogHandle, int, bool) {}
+void platform_enable_control(DialogHandle, int, bool) {}
 bool is_control_enabled(DialogHandle, int) { return true; }
 void enable_dialog(DialogHandle, bool) {}
 void set_progress_range(DialogHandle, int) {}
@@ -22,6 +23,6 @@ void append_log_list_items(DialogHandle, const std::vector<std::string>& items) 
 }
 int log_list_count(DialogHandle) { return list_count; }
 std::string log_list_item(DialogHandle, int) { return std::string(); }
-BoxAnswer show_message_box(DialogHandle, const MessageBoxSpec& box) {
+BoxAnswer platform_show_message_box(DialogHandle, const MessageBoxSpec& box) {
   return box.buttons == BoxButtons::ok ? BoxAnswer::ok : BoxAnswer::yes;
 }

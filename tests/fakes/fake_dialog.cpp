@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_dialog.h"
 
 #include "app/control_ids.h"
+#include "app/dialog_platform.h"
 
 namespace {
 FakeDialog the_dialog;
@@ -23,6 +24,8 @@ FakeDialog& fake_dialog() { return the_dialog; }
 DialogHandle fake_dialog_handle() { return &dialog_identity; }
 
 void fake_dialog_reset() {
+  unlock_controls(fake_dialog_handle());
+  suppress_message_boxes(false);
   the_dialog = FakeDialog();
   for (int id : {IDC_ERASE_DATA, IDC_GET_CONFIG, IDC_DOWNLOAD_LOG, IDC_EXPORT_LOG, IDC_SAVE_CONFIG,
                  IDC_DISCONNECT, IDC_SET_TIME, IDC_PRINT_LOG}) {
@@ -40,9 +43,15 @@ void set_control_text(DialogHandle, int control_id, const std::string& text) {
   if (control_id == IDC_STATUS) the_dialog.status_history.push_back(text);
 }
 
-void enable_control(DialogHandle, int control_id, bool enabled) { the_dialog.enabled[control_id] = enabled; }
+void platform_enable_control(DialogHandle, int control_id, bool enabled) { the_dialog.enabled[control_id] = enabled; }
 bool is_control_enabled(DialogHandle, int control_id) { return the_dialog.is_enabled(control_id); }
 void enable_dialog(DialogHandle, bool enabled) { the_dialog.dialog_enabled = enabled; }
+
+void set_choice_list(DialogHandle, int control_id, const std::vector<std::string>& items, int selected) {
+  the_dialog.choice_lists[control_id] = items;
+  const bool listed = selected >= 0 && static_cast<std::size_t>(selected) < items.size();
+  the_dialog.texts[control_id] = listed ? items[static_cast<std::size_t>(selected)] : std::string();
+}
 
 void set_progress_range(DialogHandle, int top) {
   the_dialog.progress_top = top;
@@ -78,7 +87,7 @@ void append_log_list_items(DialogHandle, const std::vector<std::string>& items) 
 int log_list_count(DialogHandle) { return static_cast<int>(the_dialog.list_items.size()); }
 std::string log_list_item(DialogHandle, int index) { return the_dialog.list_items.at(static_cast<std::size_t>(index)); }
 
-BoxAnswer show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
+BoxAnswer platform_show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
   FakeMessageBox shown{dialog, box.text, box.caption, box.buttons, box.icon};
   the_dialog.boxes.push_back(shown);
   if (the_dialog.while_box_shown) the_dialog.while_box_shown(shown);
@@ -89,3 +98,5 @@ BoxAnswer show_message_box(DialogHandle dialog, const MessageBoxSpec& box) {
   }
   return box.buttons == BoxButtons::ok ? BoxAnswer::ok : BoxAnswer::yes;
 }
+
+void end_dialog(DialogHandle, int end_code) { the_dialog.end_codes.push_back(end_code); }

@@ -1,7 +1,10 @@
 #pragma once
-// FakeDialog: the dialog seam for native tests. It keeps the controls' texts
-// and enabled states, the progress bar, the log list and every message box,
-// and answers boxes from a script.
+// FakeDialog: the platform side of the dialog seam for native tests
+// (app/dialog.h and app/dialog_platform.h). It keeps the controls' texts and
+// enabled states as the screen would show them, the choice lists, the
+// progress bar, the log list, every message box shown and the end codes, and
+// answers boxes from a script. The lock of controls and the suppression of
+// boxes are the product's own portable code above it.
 
 #include <deque>
 #include <map>
@@ -34,6 +37,9 @@ struct FakeDialog {
   // Every progress call in order: "range 30", "step 10", "stepit", "pos 1000".
   std::vector<std::string> progress_calls;
 
+  // Choice lists (the port selector) by control id; texts holds the selection.
+  std::map<int, std::vector<std::string>> choice_lists;
+
   std::vector<std::string> list_items;
   int list_append_batches = 0;  // each batch is one suspension of redrawing
 
@@ -45,6 +51,9 @@ struct FakeDialog {
   // another button "under" the box or look at the state).
   void (*while_box_shown)(const FakeMessageBox& box) = nullptr;
 
+  // Every end_dialog call's end code, in order.
+  std::vector<int> end_codes;
+
   std::string text(int control_id) const;
   bool is_enabled(int control_id) const;
 };
@@ -54,5 +63,5 @@ FakeDialog& fake_dialog();
 DialogHandle fake_dialog_handle();
 
 // Back to the main dialog's start state: empty texts, the template's enabled
-// states, empty bar and list, no boxes.
+// states, empty bar and list, no boxes; nothing locked, boxes not suppressed.
 void fake_dialog_reset();

@@ -16,6 +16,15 @@
 // Instead of a model a test may attach a reply source that decides what each
 // read brings (arbitrary bytes for the randomised tests). Nothing attached:
 // nothing comes back, as with a port that has no cable.
+//
+// Waiting: a call calls the wait hook at every multiple of
+// kFakeWaitHookIntervalUs of virtual time that passes inside it, as if a
+// window message arrived then, with fake_port_elapsed_us() reading that
+// moment. A cancel requested by then (link/link_cancel.h) ends the call
+// there with a failure: a write has put its bytes on the line all the same;
+// a read loses the bytes that had arrived, and the rest of what it would
+// have brought stays on the line for the next read, unless
+// serial_port_discard_input throws it away.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,13 +42,16 @@ struct FakeTransfer {
   std::string bytes;          // what was written, or what the read brought
   std::size_t requested = 0;  // reads: the count asked for
   std::int64_t start_us = 0;  // virtual time when the call began
+  bool cancelled = false;     // ended by a cancel; bytes: what had crossed by then
 };
+
+inline constexpr std::int64_t kFakeWaitHookIntervalUs = 50'000;
 
 // Decides what a read of up to `requested` bytes brings (at most that many).
 using FakeReplySource = std::function<std::string(std::size_t requested)>;
 
-// Port closed, nothing attached, no refusals or failures armed, transcript
-// and clock cleared.
+// Port closed, nothing attached, no refusals or failures armed, no wait
+// hook, no system ports, no cancel requested, transcript and clock cleared.
 void fake_port_reset();
 // Host writes go to the model, reads take its output. nullptr: nothing on the line.
 void fake_port_attach(InstrumentModel* model);
@@ -47,6 +59,15 @@ void fake_port_attach_source(FakeReplySource source);
 // Each read brings the next reply of the script (cut to the count asked
 // for), and nothing once the script has run out.
 void fake_port_attach_script(std::vector<std::string> replies);
+
+// Installs a wait hook that runs action (what the program's hook would
+// dispatch: a button press, the close box); nullptr removes it.
+void fake_port_on_wait(std::function<void()> action);
+
+// What serial_port_names() answers: the ports the system lists.
+void fake_port_set_system_names(std::vector<std::string> names);
+// How often serial_port_discard_input was called.
+int fake_port_discard_count();
 
 // Makes the next opens fail as for a port held by another program.
 void fake_port_refuse_open(bool refuse);
