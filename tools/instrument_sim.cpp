@@ -124,7 +124,9 @@ void send_replies(Server& server) {
   if (server.options.paced) {
     const std::int64_t now = now_ns();
     if (server.next_byte_ns < now - kNsPerCharacter) server.next_byte_ns = now;  // the line was idle
-    allowed = now < server.next_byte_ns ? 0 : 1;
+    // One byte at a time, and none when nothing is queued: a write of one
+    // byte from an empty queue would put its terminating NUL on the line.
+    allowed = now < server.next_byte_ns ? 0 : std::min<std::size_t>(allowed, 1);
   }
   if (allowed == 0) return;
   ssize_t written = write(server.pty.master, server.model.output.data(), allowed);

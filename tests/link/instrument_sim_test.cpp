@@ -154,6 +154,16 @@ TEST_F(InstrumentSim, PacedRepliesTakeTheirTimeOnTheLine) {
   close(line);
 }
 
+TEST_F(InstrumentSim, PacedSimulatorSendsNothingWhileTheHostsLineIsIncomplete) {
+  SimProcess sim({"--state", state_path, "--save-state", work + "unused.txt", "--paced"});
+  int line = open_line(sim);
+  ASSERT_GE(line, 0);
+  // The program writes the attention byte and its terminator apart.
+  EXPECT_EQ(converse(line, "?", 1, 300), "");
+  EXPECT_EQ(converse(line, "\r", 2, 300), "!");
+  close(line);
+}
+
 TEST_F(InstrumentSim, LinkPointsAtThePtyWhileItRuns) {
   const std::string link = work + "COM1";
   SimProcess sim({"--state", state_path, "--link", link, "--silent"});
