@@ -6,6 +6,7 @@ call waits for the automation program's answer with a time-out; a read that
 the busy program does not answer in time raises AutomationError.
 """
 
+import collections
 import os
 import queue
 import subprocess
@@ -36,6 +37,12 @@ ids = ControlIds(os.path.join(REPO, "app", "control_ids.h"))
 
 class AutomationError(Exception):
     pass
+
+
+# What a watch of the window's answers found: samples taken, the slowest
+# answer in ms, samples at which Windows called the window hung, sends left
+# unanswered, and whether the end condition came before the time limit.
+AnswerWatch = collections.namedtuple("AnswerWatch", "samples slowest_ms hung unanswered ended")
 
 
 class Box:
@@ -148,6 +155,18 @@ class Automation:
 
     def combo_items(self, control_id):
         return [unescape(item) for item in self.list_command("combo %d" % control_id)]
+
+    def drop_down(self, control_id):
+        self.command("drop_down %d" % control_id)
+
+    def watch_answers(self, limit_s, interval_ms=50, until_text=None, until_box=False):
+        """Sends WM_NULL to the dialog every interval_ms until the control
+        until_text = (id, text) names shows that text, or a box is shown
+        (until_box), or limit_s has passed."""
+        until = "box" if until_box else "text %d %s" % (until_text[0], escape(until_text[1]))
+        answer = self.command("watch %d %d %s" % (limit_s * 1000, interval_ms, until), limit_s + 10)
+        samples, slowest, hung, unanswered, ended = answer.split()
+        return AnswerWatch(int(samples), float(slowest), int(hung), int(unanswered), ended == "1")
 
     def select(self, control_id, index):
         self.command("select %d %d" % (control_id, index))

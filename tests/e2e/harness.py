@@ -32,6 +32,12 @@ def setting(name):
     return value
 
 
+def port_list_for(listed):
+    """The port selector's items for the ports Windows lists: COM1 to COM4 and
+    every listed port, once each, in numeric order."""
+    return sorted({"COM1", "COM2", "COM3", "COM4"} | set(listed), key=lambda name: int(name[3:]))
+
+
 def read_state(path):
     """The settings of an instrument state file as a dict (the log left out)."""
     values = {}
@@ -79,7 +85,7 @@ class ProgramTest(unittest.TestCase):
         self.work = os.path.join(setting("SET719K_E2E_WORK"), self.id().rsplit(".", 1)[-1])
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work)
-        for number in range(1, winebox.PORT_COUNT + 1):
+        for number in winebox.MAPPED_PORTS:
             winebox.unmap_port(self.prefix, number)
         self.xvfb = winebox.Xvfb()
         self.addCleanup(self.xvfb.stop)
@@ -112,6 +118,12 @@ class ProgramTest(unittest.TestCase):
         if self.program.poll() is None:
             self.program.kill()
             self.program.wait()
+
+    def serial_ports_listed(self):
+        """The port names that Windows lists in HARDWARE\\DEVICEMAP\\SERIALCOMM."""
+        query = subprocess.run([winebox.WINE64, "reg", "query", r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"],
+                               env=self.env, capture_output=True, text=True, timeout=60, check=True)
+        return [line.split()[-1] for line in query.stdout.splitlines() if "REG_SZ" in line]
 
     def wait_exit(self, timeout_s=20):
         return self.program.wait(timeout=timeout_s)

@@ -3,7 +3,7 @@ resizing, and how the program ends."""
 
 import time
 
-from harness import ProgramTest, ids, windows_path
+from harness import ProgramTest, ids, port_list_for, windows_path
 
 BUTTONS = [ids.IDC_CONNECT, ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
            ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA, ids.IDC_EXPORT_LOG, ids.IDC_PRINT_LOG, ids.IDC_ABOUT,
@@ -21,7 +21,7 @@ class StartUp(ProgramTest):
         ui = self.start_program()
         self.assertEqual(ui.class_name(0), "_19ksetClass")
         self.assertEqual(ui.text(0), "TARVELL 719K")
-        self.assertEqual(ui.combo_items(ids.IDC_PORT), ["COM1", "COM2", "COM3", "COM4"])
+        self.assertEqual(ui.combo_items(ids.IDC_PORT), port_list_for(self.serial_ports_listed()))
         self.assertEqual(ui.text(ids.IDC_PORT), "COM1")
         self.assertTrue(ui.enabled(ids.IDC_PORT))
         self.assertEqual({b for b in BUTTONS if ui.enabled(b)}, ENABLED_AT_START)

@@ -24,6 +24,13 @@
 //   caption_icon <icon_id> <exe>  whether the caption shows that icon
 //   rect <id> / window_rect       rectangles (client / screen coordinates)
 //   resize <width> <height>       resize the window without waiting
+//   drop_down <id>                drop a combo box down and close it again
+//   watch <limit_ms> <interval_ms> box|text <id> <text>
+//                                 send WM_NULL every interval until a box is
+//                                 shown or the control shows the text (or the
+//                                 limit): samples, slowest answer in ms,
+//                                 samples found hung, sends unanswered, and
+//                                 whether the end came before the limit
 //   close                         post WM_CLOSE
 //   alive                         whether the window still exists
 //   quit                          end the automation program
@@ -40,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "answer_watch.h"
 #include "line_codec.h"
 #include "screen_match.h"
 #include "window_probe.h"
@@ -163,6 +171,26 @@ std::string caption_icon(Session& session, Command& command) {
   return ok(caption_shows_icon(session.dialog, command.rest(), icon_id) ? "1" : "0");
 }
 
+std::string watch(Session& session, Command& command) {
+  DWORD limit_ms = 0, interval_ms = 0;
+  std::string until;
+  int id = 0;
+  command.words >> limit_ms >> interval_ms >> until;
+  if (until == "text") command.words >> id;
+  const std::string awaited = command.rest();
+  HWND control = GetDlgItem(session.dialog, id);
+  if (until != "box" && !(until == "text" && control)) return fail("watch until box or text <id> <text>");
+  const AnswerWatch watch = watch_answers(session.dialog, limit_ms, interval_ms, [&] {
+    if (until == "box") return !find_process_dialogs(session.process_id).empty();
+    std::string shown;
+    return read_window_text(control, &shown) && shown == awaited;
+  });
+  char slowest[32];
+  std::snprintf(slowest, sizeof slowest, "%.1f", watch.slowest_ms);
+  return ok(std::to_string(watch.samples) + " " + slowest + " " + std::to_string(watch.hung) + " " +
+            std::to_string(watch.unanswered) + " " + (watch.ended ? "1" : "0"));
+}
+
 // --- Commands on a box or common dialog, named by its handle ----------------
 
 HWND box_of(Command& command) {
@@ -252,6 +280,15 @@ std::string items(bool (*read)(HWND, std::vector<std::string>*), HWND control) {
 std::string list(Session&, HWND control, Command&) { return items(read_list_box, control); }
 std::string combo(Session&, HWND control, Command&) { return items(read_combo_box, control); }
 
+// The drop-down is what tells the program to look for new ports.
+std::string drop_down(Session&, HWND control, Command&) {
+  LRESULT done = 0;
+  return send_with_timeout(control, CB_SHOWDROPDOWN, TRUE, 0, &done) &&
+                 send_with_timeout(control, CB_SHOWDROPDOWN, FALSE, 0, &done)
+             ? ok()
+             : fail("timeout");
+}
+
 std::string select_item(Session&, HWND control, Command& command) {
   int index = -1;
   command.words >> index;
@@ -275,13 +312,13 @@ constexpr DialogCommand kDialogCommands[] = {
     {"alive", alive},   {"window_rect", window_rect},   {"close", post_close},
     {"boxes", boxes},   {"focused", focused},           {"key", key},
     {"resize", resize}, {"caption_icon", caption_icon}, {"box_icon", box_icon},
-    {"press", press},   {"file_name", file_name},
+    {"press", press},   {"file_name", file_name},       {"watch", watch},
 };
 
 constexpr ControlCommand kControlCommands[] = {
     {"click", click}, {"enabled", enabled},   {"class", class_of},     {"rect", rect},
     {"text", text},   {"set_text", set_text}, {"focus", focus},        {"progress", progress},
-    {"list", list},   {"combo", combo},       {"select", select_item},
+    {"list", list},   {"combo", combo},       {"select", select_item}, {"drop_down", drop_down},
 };
 
 std::string run(Session& session, Command& command) {

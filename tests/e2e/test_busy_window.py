@@ -1,0 +1,154 @@
+"""The window while the program talks to the instrument, under Wine: ports
+above COM9, a window that keeps answering through long waits, Cancel for a
+download, and the close box during one."""
+
+import time
+
+from harness import ProgramTest, ids, port_list_for, read_state
+from test_connection import CONNECT_TIMEOUT_S
+
+# Windows calls a window "Not Responding" after 5 s without an answer; the
+# program must answer far sooner, whatever it waits for.
+ANSWER_WITHIN_MS = 200
+WATCH_INTERVAL_MS = 50
+# A paced instrument takes about 0.6 s a line (the line at 2400 baud, the
+# link's 400 ms pause that ends its read, the hand-back and its "!").
+PACED_LOG_LINES = 20
+DOWNLOAD_TIMEOUT_S = 60
+# Lines acknowledged before the test cancels or closes.
+LINES_BEFORE_CANCEL = 5
+# An operation cancelled at its next wait ends within one read's end.
+ENDS_WITHIN_S = 3
+INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
+                      ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
+
+
+def readings(count):
+    return ["05/23/08 14%02d   A%05d       %3d    OK" % (10 + i, 17 + i, 12 + i) for i in range(count)]
+
+
+def write_log(path, lines):
+    """Replaces the log of an instrument state file."""
+    with open(path) as source:
+        kept = source.read().split("\n")
+    kept = kept[:kept.index("[log]") + 1]
+    with open(path, "w") as target:
+        target.write("\n".join(kept + lines) + "\n")
+
+
+class BusyWindowTest(ProgramTest):
+    def start_instrument(self, port_number=1, options=(), log_lines=None):
+        state_file = self.state_copy()
+        if log_lines is not None:
+            write_log(state_file, log_lines)
+        self.start_simulator(port_number, state_file, options)
+        return state_file
+
+    def connect(self):
+        self.ui.click(ids.IDC_CONNECT)
+        self.ui.wait_until(lambda: self.ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
+
+    def start_download(self):
+        """Presses Download Log and waits until its button has become Cancel."""
+        self.ui.click(ids.IDC_DOWNLOAD_LOG)
+        self.ui.wait_until(lambda: self.ui.text(ids.IDC_DOWNLOAD_LOG) == "Cancel", 10, what="download started")
+
+    def wait_for_lines(self, count):
+        """Waits until the download has asked for the line after count lines."""
+        self.ui.wait_until(lambda: self.ui.progress(ids.IDC_PROGRESS)[0] > count, DOWNLOAD_TIMEOUT_S,
+                           what="%d lines downloaded" % count)
+
+    def assert_answered_throughout(self, watch):
+        self.assertLess(watch.slowest_ms, ANSWER_WITHIN_MS, watch)
+        self.assertEqual((watch.hung, watch.unanswered), (0, 0), watch)
+
+
+class PortList(BusyWindowTest):
+    def test_port_mapped_as_com12_is_listed_in_numeric_order_and_connects(self):
+        state = read_state(self.start_instrument(12))
+        ui = self.start_program()
+        listed = self.serial_ports_listed()
+        self.assertIn("COM12", listed)
+        choices = port_list_for(listed)
+        self.assertEqual(ui.combo_items(ids.IDC_PORT), choices)
+        self.assertEqual(ui.text(ids.IDC_PORT), "COM1")
+
+        ui.select(ids.IDC_PORT, choices.index("COM12"))
+        # Dropping the list down refreshes it and keeps the choice.
+        ui.drop_down(ids.IDC_PORT)
+        self.assertEqual(ui.combo_items(ids.IDC_PORT), choices)
+        self.assertEqual(ui.text(ids.IDC_PORT), "COM12")
+
+        self.connect()
+        self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
+        self.assertEqual(ui.text(ids.IDC_FIRMWARE), state["firmware_version"])
+
+
+class Answering(BusyWindowTest):
+    def test_window_answers_throughout_a_long_paced_download(self):
+        log = readings(PACED_LOG_LINES)
+        self.start_instrument(options=["--paced"], log_lines=log)
+        ui = self.start_program()
+        self.connect()
+        self.start_download()
+        watch = ui.watch_answers(DOWNLOAD_TIMEOUT_S, WATCH_INTERVAL_MS,
+                                 until_text=(ids.IDC_DOWNLOAD_LOG, "Download Log"))
+        self.assertTrue(watch.ended, watch)
+        self.assert_answered_throughout(watch)
+        # Every 50 ms over some 12 s of download.
+        self.assertGreater(watch.samples, PACED_LOG_LINES * 5, watch)
+        self.assertEqual(ui.list_items(ids.IDC_LOG_LIST), log)
+        self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
+        self.assertEqual(ui.boxes(), [])
+
+    def test_window_answers_while_connect_waits_for_a_silent_instrument_and_closes_at_once(self):
+        self.start_instrument(options=["--silent"])
+        ui = self.start_program()
+        ui.click(ids.IDC_CONNECT)
+        ui.wait_until(lambda: ui.text(ids.IDC_STATUS) == "Connecting...", 10, what="connect started")
+        # Four of the version query's 800 ms reads; its box would come after 12.8 s.
+        watch = ui.watch_answers(3, WATCH_INTERVAL_MS, until_box=True)
+        self.assertFalse(watch.ended, "a box came up: %r" % ui.boxes())
+        self.assert_answered_throughout(watch)
+
+        closed = time.monotonic()
+        ui.close()
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertLess(time.monotonic() - closed, ENDS_WITHIN_S)
+
+
+class DownloadCancel(BusyWindowTest):
+    def test_cancel_in_the_middle_of_a_download_keeps_the_lines_received(self):
+        log = readings(PACED_LOG_LINES)
+        self.start_instrument(options=["--paced"], log_lines=log)
+        ui = self.start_program()
+        self.connect()
+        self.start_download()
+        self.wait_for_lines(LINES_BEFORE_CANCEL)
+
+        ui.click(ids.IDC_DOWNLOAD_LOG)
+        ui.wait_until(lambda: ui.text(ids.IDC_STATUS) == "Download cancelled", ENDS_WITHIN_S,
+                      what="download cancelled")
+        shown = ui.list_items(ids.IDC_LOG_LIST)
+        self.assertGreaterEqual(len(shown), LINES_BEFORE_CANCEL)
+        self.assertLess(len(shown), PACED_LOG_LINES)
+        self.assertEqual(shown, log[:len(shown)])
+        self.assertEqual(ui.text(ids.IDC_DOWNLOAD_LOG), "Download Log")
+        self.assertTrue(ui.enabled(ids.IDC_EXPORT_LOG))
+        self.assertTrue(ui.enabled(ids.IDC_PRINT_LOG))
+        self.assertEqual([b for b in INSTRUMENT_BUTTONS if not ui.enabled(b)], [])
+        self.assertEqual(ui.boxes(), [])
+
+
+class CloseDuringOperation(BusyWindowTest):
+    def test_close_box_during_a_download_ends_with_exit_code_0(self):
+        self.start_instrument(options=["--paced"], log_lines=readings(PACED_LOG_LINES))
+        ui = self.start_program()
+        self.connect()
+        self.start_download()
+        self.wait_for_lines(LINES_BEFORE_CANCEL)
+
+        closed = time.monotonic()
+        ui.close()
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertLess(time.monotonic() - closed, ENDS_WITHIN_S)
