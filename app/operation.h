@@ -14,6 +14,9 @@
 //   - the close box, which cancels the exchange in progress at once and ends
 //     the dialog (port closed, end code 0) as soon as the operation has
 //     returned; from then on no message box is shown.
+// After a cancelled operation the next one first throws away what the line
+// still brought of the abandoned exchange (the rest of a log line), so that
+// those bytes do not answer its attention byte.
 // Disconnect, Export Log, Print Log, About and Quit run directly: none of
 // them waits for the line (printing disables the whole dialog itself).
 //

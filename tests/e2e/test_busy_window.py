@@ -53,10 +53,16 @@ class BusyWindowTest(ProgramTest):
         self.ui.click(ids.IDC_DOWNLOAD_LOG)
         self.ui.wait_until(lambda: self.ui.text(ids.IDC_DOWNLOAD_LOG) == "Cancel", 10, what="download started")
 
-    def wait_for_lines(self, count):
-        """Waits until the download has asked for the line after count lines."""
-        self.ui.wait_until(lambda: self.ui.progress(ids.IDC_PROGRESS)[0] > count, DOWNLOAD_TIMEOUT_S,
-                           what="%d lines downloaded" % count)
+    def download_part_of_a_paced_log(self, log):
+        """Connects to a paced instrument with this log and starts a download;
+        returns once LINES_BEFORE_CANCEL lines have come and the next is asked for."""
+        self.start_instrument(options=["--paced"], log_lines=log)
+        self.start_program()
+        self.connect()
+        self.start_download()
+        self.ui.wait_until(lambda: self.ui.progress(ids.IDC_PROGRESS)[0] > LINES_BEFORE_CANCEL,
+                           DOWNLOAD_TIMEOUT_S, what="%d lines downloaded" % LINES_BEFORE_CANCEL)
+        return self.ui
 
     def assert_answered_throughout(self, watch):
         self.assertLess(watch.slowest_ms, ANSWER_WITHIN_MS, watch)
@@ -120,11 +126,7 @@ class Answering(BusyWindowTest):
 class DownloadCancel(BusyWindowTest):
     def test_cancel_in_the_middle_of_a_download_keeps_the_lines_received(self):
         log = readings(PACED_LOG_LINES)
-        self.start_instrument(options=["--paced"], log_lines=log)
-        ui = self.start_program()
-        self.connect()
-        self.start_download()
-        self.wait_for_lines(LINES_BEFORE_CANCEL)
+        ui = self.download_part_of_a_paced_log(log)
 
         ui.click(ids.IDC_DOWNLOAD_LOG)
         ui.wait_until(lambda: ui.text(ids.IDC_STATUS) == "Download cancelled", ENDS_WITHIN_S,
@@ -142,11 +144,7 @@ class DownloadCancel(BusyWindowTest):
 
 class CloseDuringOperation(BusyWindowTest):
     def test_close_box_during_a_download_ends_with_exit_code_0(self):
-        self.start_instrument(options=["--paced"], log_lines=readings(PACED_LOG_LINES))
-        ui = self.start_program()
-        self.connect()
-        self.start_download()
-        self.wait_for_lines(LINES_BEFORE_CANCEL)
+        ui = self.download_part_of_a_paced_log(readings(PACED_LOG_LINES))
 
         closed = time.monotonic()
         ui.close()

@@ -57,3 +57,6 @@ class SetTime(ProgramTest):
         self.assertEqual(ui.text(ids.IDC_DATETIME), shown_clock(state))
         self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
         self.assertEqual(ui.boxes(), [])
+        # The button was disabled while Set Time ran, which took its focus;
+        # it has it back, so the keyboard goes on working.
+        self.assertEqual(ui.focused(), ids.IDC_SET_TIME)

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "link/log_store.h"
 #include "link/log_transfer.h"
 #include "link/transaction.h"
 #include "tests/fakes/fake_serial_port.h"
+#include "tests/link/log_lines.h"
 
 namespace {
 
@@ -21,18 +21,6 @@ using Strings = std::vector<std::string>;
 
 const std::string kStx(1, kFrameStart);
 const std::string kEtx(1, kFrameEnd);
-
-Strings store_lines() {
-  Strings lines;
-  for (std::size_t i = 0; i < log_store_line_count(); ++i) lines.push_back(log_store_line(i));
-  return lines;
-}
-
-Strings numbered_lines(const std::string& prefix, int count) {
-  Strings lines;
-  for (int i = 0; i < count; ++i) lines.push_back(prefix + std::to_string(i));
-  return lines;
-}
 
 class LinkCancel : public testing::Test {
  protected:
@@ -42,9 +30,7 @@ class LinkCancel : public testing::Test {
     fake_port_attach(&model);
     serial_port_open("COM1");
     // An earlier download that no cancelled one may show.
-    const Strings earlier = numbered_lines("earlier ", 30);
-    for (std::size_t i = 0; i < earlier.size(); ++i) log_store_put(i, earlier[i]);
-    log_store_end_at(earlier.size());
+    store_earlier_download(numbered_lines("earlier ", 30));
   }
   void TearDown() override { fake_port_reset(); }
 

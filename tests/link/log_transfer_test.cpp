@@ -14,6 +14,7 @@
 #include "link/log_store.h"
 #include "link/transaction.h"
 #include "tests/fakes/fake_serial_port.h"
+#include "tests/link/log_lines.h"
 
 namespace {
 
@@ -23,25 +24,6 @@ const std::string kStx(1, kFrameStart);
 const std::string kEtx(1, kFrameEnd);
 const Strings kOpening{"?", "\r", "GET LOG DATA", "\r"};
 const std::string kReading = "05/23/08 1432   A00017       125    OK";
-
-// The store as its readers see it.
-Strings store_lines() {
-  Strings lines;
-  for (std::size_t i = 0; i < log_store_line_count(); ++i) lines.push_back(log_store_line(i));
-  return lines;
-}
-
-Strings numbered_lines(const std::string& prefix, int count) {
-  Strings lines;
-  for (int i = 0; i < count; ++i) lines.push_back(prefix + std::to_string(i));
-  return lines;
-}
-
-// Leaves an earlier download in the store, as a previous transfer would.
-void store_earlier_download(const Strings& lines) {
-  for (std::size_t i = 0; i < lines.size(); ++i) log_store_put(i, lines[i]);
-  log_store_end_at(lines.size());
-}
 
 class LogTransfer : public testing::Test {
  protected:
