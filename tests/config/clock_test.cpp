@@ -11,6 +11,7 @@
 
 #include "app/control_ids.h"
 #include "link/serial_port.h"
+#include "tests/fakes/connected_instrument.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/fake_serial_port.h"
 #include "tools/instrument_model.h"
@@ -165,28 +166,14 @@ TEST(SetTimeOrderText, SendsLocalTimeToTheMinuteWithLeadingZerosOn24HourClock) {
 
 // --- The clock read and Set Time over the fake port --------------------------
 
-class ClockOperation : public ::testing::Test {
+class ClockOperation : public ConnectedInstrumentTest {
  protected:
-  void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
-    ASSERT_TRUE(serial_port_open("COM1"));
-  }
-  void TearDown() override {
-    serial_port_close();
-    fake_port_attach(nullptr);
-  }
-
   // A clock read of a good time, so that the record holds something known.
   std::tm record_after_good_read() {
     model.state.clock = "06/15/08 1200";
     read_clock(fake_dialog_handle());
     return instrument_time();
   }
-
-  InstrumentModel model;
 };
 
 TEST_F(ClockOperation, ReadShowsInstrumentTimeWithoutTouchingTheBars) {
