@@ -13,9 +13,10 @@
 //
 // The header values start empty in every export, so no row carries the
 // instrument number, user ID or mode of an earlier log. Values and lines of
-// any length are kept whole. A field holding a comma, a double quote or a
-// line break is quoted with its inner quotes doubled, so that every row
-// reads back as seven fields; the mode is always quoted. Each row is written
+// any length are kept whole. A field holding a comma or a double quote is
+// quoted with its inner quotes doubled, so that every row reads back as seven
+// fields; the mode is always quoted. Every other byte, a CR or LF inside a
+// field included, goes out as the instrument sent it. Each row is written
 // with a write of its own as soon as it is composed; a failed write stops the
 // export and is reported.
 
