@@ -7,9 +7,9 @@
 
 #include "app/control_ids.h"
 #include "link/log_transfer.h"
-#include "tests/datalog/store_lines.h"
 #include "tests/fakes/connected_instrument.h"
 #include "tests/fakes/fake_files.h"
+#include "tests/link/log_lines.h"
 
 namespace {
 

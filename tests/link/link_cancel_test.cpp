@@ -30,7 +30,7 @@ class LinkCancel : public testing::Test {
     fake_port_attach(&model);
     serial_port_open("COM1");
     // An earlier download that no cancelled one may show.
-    store_earlier_download(numbered_lines("earlier ", 30));
+    store_log_lines(numbered_lines("earlier ", 30));
   }
   void TearDown() override { fake_port_reset(); }
 

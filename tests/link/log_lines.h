@@ -1,7 +1,6 @@
 #pragma once
-// The log line store as the tests of the log transfer see it: read under
-// the readers' rule, and filled with an earlier download that a later
-// transfer must never let show through.
+// The log line store as tests see it: read under the readers' rule, and
+// filled as a completed transfer leaves it.
 
 #include <string>
 #include <vector>
@@ -21,8 +20,9 @@ inline std::vector<std::string> numbered_lines(const std::string& prefix, int co
   return lines;
 }
 
-// Leaves an earlier download in the store, as a previous transfer would.
-inline void store_earlier_download(const std::vector<std::string>& lines) {
+// Puts a log into the store as a completed transfer leaves it: the earlier
+// download that a transfer must hide, or the log that a reader walks.
+inline void store_log_lines(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) log_store_put(i, lines[i]);
   log_store_end_at(lines.size());
 }

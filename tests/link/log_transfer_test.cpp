@@ -33,7 +33,7 @@ class LogTransfer : public testing::Test {
     model.state = default_instrument_state();
     fake_port_attach(&model);
     serial_port_open("COM1");
-    store_earlier_download({});
+    store_log_lines({});
   }
 
   const char* transfer() {
@@ -45,7 +45,7 @@ class LogTransfer : public testing::Test {
 };
 
 TEST_F(LogTransfer, OnlyEotStoresEotInSlotZeroWithOneStepAndNothingHandedBack) {
-  store_earlier_download({"old line"});
+  store_log_lines({"old line"});
   EXPECT_STREQ(transfer(), "Done");
   EXPECT_EQ(log_store_line(0), "EOT");
   EXPECT_EQ(log_store_line_count(), 0u);
@@ -139,7 +139,7 @@ TEST_F(LogTransfer, NulInALineEndsItsTextButTheLineGoesBackWhole) {
 }
 
 TEST_F(LogTransfer, SilenceAfterTenLinesFailsAndKeepsExactlyTheTenLines) {
-  store_earlier_download(numbered_lines("earlier ", 30));
+  store_log_lines(numbered_lines("earlier ", 30));
   model.state.log_lines = numbered_lines("new ", 20);
   model.faults.silent_after_log_lines = 10;
   EXPECT_EQ(transfer(), kFailureMarker) << "failure is recognised by identity";
@@ -213,7 +213,7 @@ TEST_F(LogTransfer, FailedTransferNeverShowsAnEarlierDownload) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    store_earlier_download(numbered_lines("earlier ", 40));
+    store_log_lines(numbered_lines("earlier ", 40));
     model.state.log_lines = numbered_lines("new ", 8);
     c.arrange(model);
     EXPECT_EQ(transfer(), kFailureMarker) << "failure is recognised by identity";
@@ -230,7 +230,7 @@ TEST_F(LogTransfer, LogLongerThanAThousandLinesLosesNoLine) {
 }
 
 TEST_F(LogTransfer, LineReadBringingOneByteFailsAndStoresNothing) {
-  store_earlier_download({"earlier"});
+  store_log_lines({"earlier"});
   fake_port_attach_script({"!", "\nGET LOG DATA", kStx});
   EXPECT_EQ(transfer(), kFailureMarker) << "failure is recognised by identity";
   EXPECT_TRUE(store_lines().empty());
