@@ -237,6 +237,10 @@ TEST_F(SettingsOperation, SaveConfigAccessLevelRefusedOutsideOneToThreeOthersSti
   const AccessLevelCase cases[] = {
       {"0", nullptr}, {"4", nullptr}, {"", nullptr}, {" 2", "SET ACCESS LEVEL  2"}, {"+3", "SET ACCESS LEVEL +3"},
       {"1", "SET ACCESS LEVEL 1"},
+      // strtol looks only at the 19 characters taken, and the order carries
+      // no more than those (longer texts come from Get Config).
+      {"2xxxxxxxxxxxxxxxxxxyz", "SET ACCESS LEVEL 2xxxxxxxxxxxxxxxxxx"},
+      {"                   2", nullptr},
   };
   for (const AccessLevelCase& c : cases) {
     TearDown();
