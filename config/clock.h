@@ -4,8 +4,9 @@
 //
 // The clock read queries "GET REAL TIME"; the clock text starts at position
 // 17 of the response line as "MM/DD/YY HHMM" and each field is read with
-// strtol in base 10, cut in place as the instrument's firmware expects it
-// (minute first, then terminators over the separators at 11, 8 and 5). The
+// strtol in base 10, cut in place: strtol stops only at a non-digit, so a
+// terminator is written behind a field before it is read (minute first,
+// then terminators at 11, 8 and 5) and no field runs into the next. The
 // record is shown as "MM/DD/YY  HH:MM AM". Set Time sends the local time to
 // the minute as the order "SET REAL TIME MM/DD/YY HHMM" and reads the clock
 // back.

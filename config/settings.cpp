@@ -18,7 +18,8 @@ struct SettingRead {
   int edit_id;
 };
 
-// The order of the reads is the instrument's, not the dialog's.
+// The reads run in this fixed order, which is neither the dialog's top to
+// bottom nor the writes' order; what goes on the wire must not change.
 constexpr SettingRead kSettingReads[] = {
     {Command::get_instrument_number, IDC_INSTRUMENT_NO},
     {Command::get_alarm_setting, IDC_ALARM},
