@@ -140,6 +140,9 @@ class Automation:
     def set_text(self, control_id, text):
         self.command("set_text %d %s" % (control_id, escape(text)))
 
+    def type_text(self, control_id, text):
+        self.command("type %d %s" % (control_id, escape(text)))
+
     def enabled(self, control_id):
         return self.command("enabled %d" % control_id) == "1"
 

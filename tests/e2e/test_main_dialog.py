@@ -11,6 +11,9 @@ BUTTONS = [ids.IDC_CONNECT, ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CO
 ENABLED_AT_START = {ids.IDC_CONNECT, ids.IDC_QUIT, ids.IDC_ABOUT}
 # Every control of the template, for the resize check.
 ALL_CONTROLS = [value for name, value in vars(ids).items() if name.startswith("IDC_")]
+# What the operator can type into each settings edit: digits only, this many.
+TYPING_LIMITS = {ids.IDC_INSTRUMENT_NO: 6, ids.IDC_USER_ID: 9, ids.IDC_LOCATION: 6, ids.IDC_ACCESS_LEVEL: 1,
+                 ids.IDC_ALARM: 4, ids.IDC_SPAN: 4, ids.IDC_RESPONSE_FACTOR: 4}
 # Long enough for a key or a command that went astray to have shown its
 # effect (a box, a closed window) in the program's own message loop.
 SETTLE_S = 1.0
@@ -67,6 +70,15 @@ class KeysThatDoNothing(ProgramTest):
         ui.focus(ids.IDC_QUIT)
         ui.key("enter")
         self.assertEqual(self.wait_exit(), 1)
+
+
+class Typing(ProgramTest):
+    def test_settings_edits_take_only_digits_and_only_up_to_their_limit(self):
+        ui = self.start_program()
+        for edit, limit in TYPING_LIMITS.items():
+            with self.subTest(edit=edit):
+                ui.type_text(edit, "1a2.3 4567890")
+                self.assertEqual(ui.text(edit), "1234567890"[:limit])
 
 
 class Resizing(ProgramTest):

@@ -11,6 +11,8 @@
 //                                 commands work on it
 //   click <id>                    press a button without waiting for it
 //   text <id> / set_text <id> <text> / enabled <id> / class <id>
+//   type <id> <text>              type the text into a control, one
+//                                 character at a time
 //   focus <id> / focused          move or read the keyboard focus
 //   key escape|enter              a key press at the focused control
 //   progress <id>                 position, range low, range high
@@ -254,6 +256,16 @@ std::string set_text(Session&, HWND control, Command& command) {
              : fail("timeout");
 }
 
+// Each character as a key press would bring it: an edit applies its typing
+// limit and ES_NUMBER to WM_CHAR only, never to WM_SETTEXT.
+std::string type_text(Session&, HWND control, Command& command) {
+  LRESULT done = 0;
+  for (char c : command.rest()) {
+    if (!send_with_timeout(control, WM_CHAR, static_cast<unsigned char>(c), 1, &done)) return fail("timeout");
+  }
+  return ok();
+}
+
 std::string focus(Session& session, HWND control, Command&) {
   LRESULT done = 0;
   return send_with_timeout(session.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE, &done)
@@ -319,6 +331,7 @@ constexpr ControlCommand kControlCommands[] = {
     {"click", click}, {"enabled", enabled},   {"class", class_of},     {"rect", rect},
     {"text", text},   {"set_text", set_text}, {"focus", focus},        {"progress", progress},
     {"list", list},   {"combo", combo},       {"select", select_item}, {"drop_down", drop_down},
+    {"type", type_text},
 };
 
 std::string run(Session& session, Command& command) {
