@@ -136,7 +136,25 @@ int opaque_difference(const Pixels& icon, const Pixels& screen, int left, int to
 
 }  // namespace
 
-std::string identify_box_icon(HWND icon_control) {
+namespace {
+
+// The target paints a little after its window appears (the caption, a box's
+// icon), so a capture that shows no match is taken again for a while before
+// the answer is no.
+constexpr DWORD kPaintWaitMs = 3000;
+constexpr DWORD kRecaptureIntervalMs = 100;
+
+template <typename Try>
+bool retry_until_painted(Try attempt) {
+  const DWORD started = GetTickCount();
+  for (;;) {
+    if (attempt()) return true;
+    if (GetTickCount() - started >= kPaintWaitMs) return false;
+    Sleep(kRecaptureIntervalMs);
+  }
+}
+
+std::string closest_box_icon(HWND icon_control) {
   struct Candidate {
     const char* name;
     LPCSTR resource;
@@ -168,6 +186,17 @@ std::string identify_box_icon(HWND icon_control) {
   return best;
 }
 
+}  // namespace
+
+std::string identify_box_icon(HWND icon_control) {
+  std::string name;
+  retry_until_painted([&] {
+    name = closest_box_icon(icon_control);
+    return name != "unknown";
+  });
+  return name;
+}
+
 bool caption_shows_icon(HWND window, const std::string& module_path, int icon_id) {
   HMODULE module = LoadLibraryExA(module_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return false;
@@ -178,16 +207,18 @@ bool caption_shows_icon(HWND window, const std::string& module_path, int icon_id
   FreeLibrary(module);
   if (expected.bgra.empty()) return false;
 
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  const RECT area{frame.left, frame.top, frame.left + kCaptionSearchWidth + size,
-                  frame.top + kCaptionSearchHeight + size};
-  const Pixels screen = capture_screen(area);
-  for (int top = 0; top < kCaptionSearchHeight; ++top) {
-    for (int left = 0; left < kCaptionSearchWidth; ++left) {
-      const int difference = opaque_difference(expected, screen, left, top);
-      if (difference >= 0 && difference < kSameIconMeanDifference) return true;
+  return retry_until_painted([&] {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const RECT area{frame.left, frame.top, frame.left + kCaptionSearchWidth + size,
+                    frame.top + kCaptionSearchHeight + size};
+    const Pixels screen = capture_screen(area);
+    for (int top = 0; top < kCaptionSearchHeight; ++top) {
+      for (int left = 0; left < kCaptionSearchWidth; ++left) {
+        const int difference = opaque_difference(expected, screen, left, top);
+        if (difference >= 0 && difference < kSameIconMeanDifference) return true;
+      }
     }
-  }
-  return false;
+    return false;
+  });
 }
