@@ -1,14 +1,13 @@
 #include "app/connection.h"
 
-#include <cstring>
 #include <string>
 
 #include "app/busy.h"
 #include "app/control_ids.h"
-#include "config/clock.h"
-#include "link/commands.h"
+#include "app/set_time.h"
+#include "instrument/firmware.h"
+#include "link/port_name.h"
 #include "link/serial_port.h"
-#include "link/transaction.h"
 
 namespace {
 
@@ -35,13 +34,6 @@ std::string chosen_port_name(DialogHandle dialog) {
   return get_control_text(dialog, IDC_PORT).substr(0, kPortNameMaxChars);
 }
 
-// A response of 13 characters or fewer has no version behind the label.
-std::string firmware_version_of(const char* version_response) {
-  std::size_t length = std::strlen(version_response);
-  std::size_t position = kFirmwareVersionPosition;
-  return length > position ? std::string(version_response + position) : std::string();
-}
-
 void fail_connect(DialogHandle dialog) {
   show_message_box(dialog, kCommunicationsErrorBox);
   serial_port_close();
@@ -61,17 +53,17 @@ void connect_instrument(DialogHandle dialog) {
   if (!serial_port_open(chosen_port_name(dialog).c_str())) show_message_box(dialog, kPortUnavailableBox);
   progress_step(dialog);
 
-  const char* version_response = query(command_text(Command::get_version_number));
-  if (transaction_failed(version_response)) {
+  const std::optional<std::string> firmware_version = read_firmware_version();
+  if (!firmware_version) {
     fail_connect(dialog);
     return;
   }
-  set_control_text(dialog, IDC_FIRMWARE, firmware_version_of(version_response));
+  set_control_text(dialog, IDC_FIRMWARE, *firmware_version);
   progress_step(dialog);
 
   // The clock does not decide the connection: whatever it yields, the
   // instrument answered the version query and the dialog is connected.
-  read_clock(dialog);
+  show_instrument_clock(dialog);
   progress_step(dialog);
 
   enable_instrument_buttons(dialog, true);

@@ -15,10 +15,6 @@
 // neither operation clears a field.
 
 #include "app/dialog.h"
-#include "link/port_name.h"
-
-// The version response carries the firmware version from this position.
-inline constexpr int kFirmwareVersionPosition = 13;
 
 void connect_instrument(DialogHandle dialog);
 void disconnect_instrument(DialogHandle dialog);

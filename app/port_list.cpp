@@ -39,7 +39,9 @@ int port_choice_index(const std::vector<std::string>& choices, const std::string
 }
 
 void refresh_port_list(DialogHandle dialog) {
-  const std::vector<std::string> choices = port_choices(serial_port_names());
+  std::vector<std::string> system_ports;
+  for (const SerialPortInfo& port : list_serial_ports()) system_ports.push_back(port.name);
+  const std::vector<std::string> choices = port_choices(system_ports);
   set_choice_list(dialog, IDC_PORT, choices, port_choice_index(choices, get_control_text(dialog, IDC_PORT)));
 }
 

@@ -26,7 +26,7 @@ std::vector<std::string> port_choices(const std::vector<std::string>& system_por
 // listed, else the first item (COM1).
 int port_choice_index(const std::vector<std::string>& choices, const std::string& current_choice);
 
-// Fills the selector from serial_port_names(), keeping the current choice.
+// Fills the selector from list_serial_ports(), keeping the current choice.
 void refresh_port_list(DialogHandle dialog);
 
 // The selector is about to drop down: refreshes it unless it is disabled.

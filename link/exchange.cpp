@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/exchange_trace.h"
 #include "link/serial_port.h"
 
 namespace {
@@ -14,6 +15,7 @@ StageOutcome attempt_opening(const char* command_text, std::size_t length, Openi
   int count = receive(1);
   if (count < 0) return StageOutcome::failed;
   StageOutcome attention = judge_stage(count == 1 && receive_buffer[0] == kAcknowledgement, budgets.attention);
+  trace_stage(TraceStage::attention, attention, budgets.attention);
   if (attention != StageOutcome::passed) return attention;
 
   if (!send_text(command_text, length)) return StageOutcome::failed;
@@ -23,7 +25,15 @@ StageOutcome attempt_opening(const char* command_text, std::size_t length, Openi
   // lines; only the command after it is compared.
   bool echoed = static_cast<std::size_t>(count) == length + 1 &&
                 std::memcmp(receive_buffer + 1, command_text, length) == 0;
-  return judge_stage(echoed, budgets.echo);
+  StageOutcome echo = judge_stage(echoed, budgets.echo);
+  trace_stage(TraceStage::echo, echo, budgets.echo);
+  return echo;
+}
+
+bool write_traced(const char* bytes, std::size_t count) {
+  const bool written = serial_port_write(bytes, count);
+  trace_written(bytes, count, written);
+  return written;
 }
 
 }  // namespace
@@ -38,12 +48,15 @@ StageOutcome judge_stage(bool as_expected, int& budget) {
 }
 
 bool send_text(const char* bytes, std::size_t count) {
-  if (count > 0 && !serial_port_write(bytes, count)) return false;
-  return serial_port_write(&kTerminator, 1);
+  if (count > 0 && !write_traced(bytes, count)) return false;
+  return write_traced(&kTerminator, 1);
 }
 
 int receive(std::size_t count) {
-  return serial_port_read(receive_buffer, std::min(count, kReceiveBufferSize));
+  const std::size_t requested = std::min(count, kReceiveBufferSize);
+  const int received = serial_port_read(receive_buffer, requested);
+  trace_read(receive_buffer, received, requested);
+  return received;
 }
 
 const char* received_bytes() { return receive_buffer; }

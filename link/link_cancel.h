@@ -1,6 +1,8 @@
 #pragma once
 // Cancelling the exchange in progress: the operator's Cancel during a log
-// download, or the close box during any operation.
+// download, the close box during any operation, or Ctrl-C in the
+// command-line program. A request is safe from a signal handler and from
+// another thread.
 //
 // A request makes the serial port's waiting read or write end at once and
 // report a failure, as the platform reports a broken line, and makes every

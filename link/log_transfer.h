@@ -10,6 +10,7 @@
 // into the same slot, up to 50 times over the whole transfer. The line "EOT"
 // ends the log and is neither handed back nor acknowledged.
 
+#include <cstddef>
 #include <functional>
 
 inline constexpr int kLogTransferBudget = 50;
@@ -23,10 +24,14 @@ inline constexpr const char* kBannerLine = " 719   VER. 3.1";
 inline constexpr const char* kShortColumnHeader = "                 LOC.        PPM    STATUS ";
 inline constexpr const char* kLongColumnHeader = "                            LOC.         PPM     STATUS";
 
-// Runs the whole transfer. line_exchange is called once before each line
-// read (the caller steps its progress bar there). Returns kTransferDone, or
+// Called once before each line read with the number of lines acknowledged
+// so far (the dialog steps its progress bar there, the command-line program
+// counts the lines).
+using LineExchangeCallback = std::function<void(std::size_t lines_acknowledged)>;
+
+// Runs the whole transfer. Returns kTransferDone, or
 // the failure marker of link/transaction.h. Either way the store then holds
 // the lines that the instrument acknowledged, then "EOT": a line whose
 // acknowledgement never came is not kept, and nothing of an earlier download
 // stays readable behind a failed one.
-const char* run_log_transfer(const std::function<void()>& line_exchange);
+const char* run_log_transfer(const LineExchangeCallback& line_exchange);

@@ -7,7 +7,7 @@
 // the plain names COM1 to COM9 by itself; every other name, COM10 upward
 // included, opens only through the device namespace ("\\.\COM10").
 //
-// Nothing here asks which ports exist: serial_port_names() in
+// Nothing here asks which ports exist: list_serial_ports() in
 // link/serial_port.h does.
 
 #include <cstddef>

@@ -2,13 +2,15 @@
 // The serial port seam: the one port that the program holds open, and the
 // list of serial ports that the system knows.
 //
-// The program implements it with Win32 calls (serial_port_win32.cpp and
-// serial_port_names_win32.cpp): the port is opened exclusively, for
-// overlapped I/O, with the instrument's line settings (2400 baud, 8 data
-// bits, no parity, one stop bit, no flow control, DTR and RTS raised) and the
-// link time-outs below; the time-outs found at open are put back at close.
-// The tests link FakeSerialPort, which plays the instrument in virtual time
-// by the same time-out rules.
+// Two implementations follow the same contract, so the link above cannot
+// tell which one it talks to: Win32 (serial_port_win32.cpp,
+// serial_port_list_win32.cpp) and POSIX (serial_port_posix.cpp,
+// serial_port_list_posix.cpp). Either opens the port exclusively with the
+// instrument's line settings (2400 baud, 8 data bits, no parity, one stop
+// bit, no flow control, DTR and RTS raised) and the link time-outs below,
+// and puts back at close what it found at open. The tests link
+// FakeSerialPort, which plays the instrument in virtual time by the same
+// time-out rules.
 //
 // Time-out rules for a read of n bytes: it ends when n bytes have come, when
 // kLinkTimeoutMs pass between two bytes after the first one, or when
@@ -16,11 +18,12 @@
 // time-out, never an error; only a failure that the platform reports is one.
 //
 // Waiting: a read or write that has to wait for the line calls the wait hook
-// again and again until it ends (the program dispatches its window messages
-// there, so the window keeps answering during a 40 s read). A cancel request
-// (link/link_cancel.h) makes the waiting call end at once with a failure,
-// and every later call fail before it starts. Neither the hook nor a cancel
-// changes anything on the wire or any time-out.
+// again and again until it ends, at the latest every kSerialWaitSliceMs (the
+// dialog dispatches its window messages there, so the window keeps answering
+// during a 40 s read). A cancel request (link/link_cancel.h), made there or
+// from a signal handler or another thread, makes the waiting call end within
+// that slice with a failure, and every later call fail before it starts.
+// Neither the hook nor a cancel changes anything on the wire or any time-out.
 
 #include <cstddef>
 #include <string>
@@ -28,15 +31,30 @@
 
 inline constexpr int kLinkTimeoutMs = 400;
 inline constexpr int kLinkBaudRate = 2400;
+inline constexpr int kSerialWaitSliceMs = 50;
 
-// The serial ports that the system lists, by name ("COM3"), in no
-// particular order and possibly with names that are not numbered ports.
-std::vector<std::string> serial_port_names();
+struct SerialPortInfo {
+  std::string name;         // what serial_port_open takes: "COM3", "/dev/ttyUSB0"
+  std::string description;  // the adapter or driver as the system names it; may be empty
+};
 
-// Opens and configures the named port ("COM1", "COM12"). False when the
-// device could not be opened; no port is open then. Called only while no
-// port is open.
+// The serial ports that the system lists, in no particular order; on
+// Windows possibly with names that are not numbered ports.
+std::vector<SerialPortInfo> list_serial_ports();
+
+// Opens and configures the named port ("COM1", "COM12", "/dev/ttyUSB0").
+// False when the device could not be opened; no port is open then, and
+// serial_port_open_failure says why. Called only while no port is open.
 bool serial_port_open(const char* port_name);
+
+enum class PortOpenFailure {
+  none,           // the last open succeeded
+  not_found,      // no such device
+  in_use,         // another program holds it
+  not_permitted,  // the user may not open it
+  other,
+};
+PortOpenFailure serial_port_open_failure();
 
 // Puts the saved time-outs back and closes the port; nothing when none is open.
 void serial_port_close();

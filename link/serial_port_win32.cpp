@@ -11,8 +11,10 @@
 // operator when the port is unavailable.
 //
 // Each read and write is started overlapped and then waited for in
-// MsgWaitForMultipleObjects, which wakes for the call's end and for every
-// message that arrives; the wait hook dispatches those. The port's
+// MsgWaitForMultipleObjects, which wakes for the call's end, for every
+// message that arrives (the wait hook dispatches those) and every
+// kSerialWaitSliceMs to look for a cancel that came from elsewhere (the
+// console program's Ctrl-C handler runs on a thread of its own). The port's
 // time-outs govern overlapped calls exactly as blocking ones (measured under
 // Wine: a 1-byte read of a silent line still returns after 800 ms, a 3-byte
 // one after 1,600 ms), so every wait and every byte on the wire stays as it
@@ -32,6 +34,7 @@ HANDLE g_port = INVALID_HANDLE_VALUE;
 HANDLE g_call_done = nullptr;
 COMMTIMEOUTS g_saved_timeouts{};
 SerialWaitHook g_wait_hook = nullptr;
+PortOpenFailure g_open_failure = PortOpenFailure::none;
 
 // Every field at kLinkTimeoutMs: a read of n bytes ends at n bytes, at a
 // pause of 400 ms after the first byte, or after 400 * n + 400 ms in all.
@@ -102,8 +105,9 @@ bool finish_call(OVERLAPPED& call, DWORD& transferred) {
       abandon_call(call);
       return false;
     }
-    DWORD woke = MsgWaitForMultipleObjects(1, &call.hEvent, FALSE, INFINITE, QS_ALLINPUT);
+    DWORD woke = MsgWaitForMultipleObjects(1, &call.hEvent, FALSE, kSerialWaitSliceMs, QS_ALLINPUT);
     if (woke == WAIT_OBJECT_0) return call_succeeded(call, transferred);
+    if (woke == WAIT_TIMEOUT) continue;
     if (woke != WAIT_OBJECT_0 + 1) {
       abandon_call(call);
       return false;
@@ -116,14 +120,28 @@ bool finish_call(OVERLAPPED& call, DWORD& transferred) {
 // starting end in finish_call.
 bool call_started(BOOL result) { return result != FALSE || GetLastError() == ERROR_IO_PENDING; }
 
+// Windows answers a port that another program holds with access denied;
+// Wine does the same for a port mapped to a directory.
+PortOpenFailure open_failure_of(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return PortOpenFailure::not_found;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return PortOpenFailure::in_use;
+    default: return PortOpenFailure::other;
+  }
+}
+
 }  // namespace
 
 bool serial_port_open(const char* port_name) {
+  g_open_failure = PortOpenFailure::other;
   g_call_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!g_call_done) return false;
   HANDLE port = CreateFileA(device_path_for_port(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) {
+    g_open_failure = open_failure_of(GetLastError());
     CloseHandle(g_call_done);
     g_call_done = nullptr;
     return false;
@@ -139,8 +157,11 @@ bool serial_port_open(const char* port_name) {
   GetCommState(g_port, &dcb);
   apply_line_settings(dcb);
   SetCommState(g_port, &dcb);
+  g_open_failure = PortOpenFailure::none;
   return true;
 }
+
+PortOpenFailure serial_port_open_failure() { return g_open_failure; }
 
 void serial_port_close() {
   if (g_port == INVALID_HANDLE_VALUE) return;

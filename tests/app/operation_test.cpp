@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "datalog/log_download.h"
+#include "app/data_log_panel.h"
 #include "link/serial_port.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/fake_serial_port.h"

@@ -6,8 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "datalog/csv_export.h"
-#include "datalog/log_download.h"
+#include "app/dialog.h"
+#include "app/export_log.h"
+#include "datalog/csv.h"
+#include "datalog/log_list.h"
+#include "instrument/data_log.h"
 #include "link/log_store.h"
 #include "link/log_transfer.h"
 #include "tests/bench/posix_files.h"
@@ -59,9 +62,10 @@ BENCHMARK(BM_ExportLogToFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 // The rows alone, without the file: what composing costs.
 void BM_ComposeExportRows(benchmark::State& state) {
   const std::size_t rows = store_long_log(static_cast<std::size_t>(state.range(0)));
+  const std::vector<std::string> lines = downloaded_log_lines();
   for (auto _ : state) {
     std::size_t bytes = 0;
-    export_store_rows([&bytes](const std::string& row) {
+    for_each_csv_row(lines, [&bytes](const std::string& row) {
       bytes += row.size();
       return true;
     });
@@ -77,7 +81,7 @@ void BM_LogListFill(benchmark::State& state) {
   std::size_t items = 0;
   for (auto _ : state) {
     clear_log_list(nullptr);
-    const std::vector<std::string> list = log_list_items();
+    const std::vector<std::string> list = log_list_items(downloaded_log_lines());
     append_log_list_items(nullptr, list);
     items = list.size();
   }

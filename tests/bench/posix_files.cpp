@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "datalog/files.h"
+#include "app/files.h"
 #include "tests/bench/posix_files.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "datalog/files.h"
+#include "app/files.h"
 
 struct FakeFiles {
   // Contents by path; a path present here exists.

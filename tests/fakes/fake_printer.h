@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "datalog/printer.h"
+#include "app/printer.h"
 
 struct FakePrintedText {
   int x;

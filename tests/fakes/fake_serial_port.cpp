@@ -15,6 +15,7 @@ constexpr std::int64_t kLinkTimeoutUs = kLinkTimeoutMs * 1000;
 struct FakePortState {
   bool open = false;
   bool refuse_open = false;
+  PortOpenFailure open_failure = PortOpenFailure::none;
   std::string opened_name;
   int open_count = 0;
   int close_count = 0;
@@ -185,9 +186,14 @@ std::string fake_port_transcript_text() {
 
 // --- The serial port seam ---------------------------------------------------
 
-std::vector<std::string> serial_port_names() { return port.system_names; }
+std::vector<SerialPortInfo> list_serial_ports() {
+  std::vector<SerialPortInfo> ports;
+  for (const std::string& name : port.system_names) ports.push_back({name, std::string()});
+  return ports;
+}
 
 bool serial_port_open(const char* port_name) {
+  port.open_failure = port.refuse_open ? PortOpenFailure::in_use : PortOpenFailure::none;
   if (port.refuse_open) return false;
   port.open = true;
   port.opened_name = port_name;
@@ -200,6 +206,8 @@ void serial_port_close() {
   port.open = false;
   ++port.close_count;
 }
+
+PortOpenFailure serial_port_open_failure() { return port.open_failure; }
 
 bool serial_port_is_open() { return port.open; }
 

@@ -64,12 +64,13 @@ void fake_port_attach_script(std::vector<std::string> replies);
 // dispatch: a button press, the close box); nullptr removes it.
 void fake_port_on_wait(std::function<void()> action);
 
-// What serial_port_names() answers: the ports the system lists.
+// What list_serial_ports() answers: the ports the system lists, by name.
 void fake_port_set_system_names(std::vector<std::string> names);
 // How often serial_port_discard_input was called.
 int fake_port_discard_count();
 
-// Makes the next opens fail as for a port held by another program.
+// Makes the next opens fail as for a port held by another program
+// (PortOpenFailure::in_use).
 void fake_port_refuse_open(bool refuse);
 // The name of the last successful open ("" if none), and counts of calls.
 std::string fake_port_opened_name();

@@ -118,7 +118,7 @@ TEST_F(LinkCancel, CancelledTransferKeepsExactlyTheAcknowledgedLinesNeverAnEarli
       });
     }
 
-    const char* result = run_log_transfer([&line_exchanges, &c] {
+    const char* result = run_log_transfer([&line_exchanges, &c](std::size_t) {
       if (++line_exchanges == kAcknowledged + 1 && c.cancel_at_the_line_boundary) link_cancel_request();
     });
 

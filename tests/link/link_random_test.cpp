@@ -145,7 +145,7 @@ TEST_F(LinkRandom, LogTransfersStayWithinTheirBudgetsAndKeepTheStoreSound) {
   for (unsigned seed = 1; seed <= kRunsPerKind; ++seed) {
     start_run(seed);
     int steps = 0;
-    const char* result = run_log_transfer([&steps] { ++steps; });
+    const char* result = run_log_transfer([&steps](std::size_t) { ++steps; });
     count_outcome(transaction_failed(result));
     ASSERT_TRUE(transaction_failed(result) || std::strcmp(result, kTransferDone) == 0) << "seed " << seed;
     const std::size_t lines = log_store_line_count();

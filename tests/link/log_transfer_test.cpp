@@ -37,7 +37,7 @@ class LogTransfer : public testing::Test {
   }
 
   const char* transfer() {
-    return run_log_transfer([this] { ++progress_steps; });
+    return run_log_transfer([this](std::size_t) { ++progress_steps; });
   }
 
   InstrumentModel model;

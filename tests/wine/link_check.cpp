@@ -133,7 +133,7 @@ std::string stored_form(const std::string& received) {
 
 void check_log_transfer(const InstrumentState& state) {
   int exchanges = 0;
-  const char* result = run_log_transfer([&exchanges] { ++exchanges; });
+  const char* result = run_log_transfer([&exchanges](std::size_t) { ++exchanges; });
   check(result == std::string(kTransferDone), "the log transfer ends with Done", result);
   const std::size_t lines = state.log_lines.size();
   check(exchanges == static_cast<int>(lines) + 1, "one line exchange per line and one for EOT",

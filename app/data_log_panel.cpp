@@ -1,0 +1,46 @@
+#include "app/data_log_panel.h"
+
+#include "app/busy.h"
+#include "app/control_ids.h"
+#include "datalog/log_list.h"
+#include "instrument/data_log.h"
+
+namespace {
+
+constexpr int kLogProgressStep = 1;
+
+constexpr MessageBoxSpec kDownloadIncompleteBox = {
+    "The data log download did not complete. The list shows the lines received before the instrument stopped "
+    "answering.",
+    "Communications Error", BoxButtons::ok, BoxIcon::warning};
+
+constexpr MessageBoxSpec kEraseQuestionBox = {"Erase all readings stored in the instrument?", "Erase Instrument Data",
+                                              BoxButtons::yes_no_default_no, BoxIcon::warning};
+
+constexpr MessageBoxSpec kEraseNotConfirmedBox = {"The instrument did not confirm the erase.", "Communications Error",
+                                                  BoxButtons::ok, BoxIcon::warning};
+
+}  // namespace
+
+void download_log(DialogHandle dialog) {
+  busy_start(dialog, kDownloadLogBusyText, kLogProgressTop, kLogProgressStep);
+  clear_log_list(dialog);
+  set_control_text(dialog, IDC_DOWNLOAD_LOG, kCancelCaption);
+  const DownloadOutcome outcome = download_data_log([dialog](std::size_t) { progress_step(dialog); });
+  set_control_text(dialog, IDC_DOWNLOAD_LOG, kDownloadLogCaption);
+  // One batch, so the list redraws once however long the log is.
+  append_log_list_items(dialog, log_list_items(downloaded_log_lines()));
+  enable_control(dialog, IDC_EXPORT_LOG, true);
+  enable_control(dialog, IDC_PRINT_LOG, true);
+  if (outcome == DownloadOutcome::cancelled) {
+    set_control_text(dialog, IDC_STATUS, kDownloadCancelledText);
+    return;
+  }
+  busy_finish(dialog);
+  if (outcome == DownloadOutcome::failed) show_message_box(dialog, kDownloadIncompleteBox);
+}
+
+void erase_instrument_data(DialogHandle dialog) {
+  if (show_message_box(dialog, kEraseQuestionBox) != BoxAnswer::yes) return;
+  if (!erase_data_log()) show_message_box(dialog, kEraseNotConfirmedBox);
+}

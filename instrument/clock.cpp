@@ -1,0 +1,118 @@
+#include "instrument/clock.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "link/commands.h"
+#include "link/transaction.h"
+
+// The instrument works with two-digit years; GCC's -Wformat-y2k flags every
+// "%y", which here is the wire and display format, not an oversight.
+#pragma GCC diagnostic ignored "-Wformat-y2k"
+
+namespace {
+
+std::tm the_instrument_time{};
+
+// Positions in the clock text "MM/DD/YY HHMM".
+constexpr std::size_t kMonthAt = 0;
+constexpr std::size_t kDayAt = 3;
+constexpr std::size_t kDaySeparatorAt = 5;
+constexpr std::size_t kYearAt = 6;
+constexpr std::size_t kYearSeparatorAt = 8;
+constexpr std::size_t kHourAt = 9;
+constexpr std::size_t kMinuteAt = 11;
+
+constexpr int kYearsFrom1900To2000 = 100;
+
+int field_at(const char* clock_text, std::size_t position) {
+  return static_cast<int>(std::strtol(clock_text + position, nullptr, 10));
+}
+
+// The formats are literals at the strftime calls so that the compiler
+// checks them. "%D" is C99's "%m/%d/%y", spelled out because the program
+// links the system's msvcrt.dll, whose strftime predates C99: given "%D" it
+// writes nothing and returns 0 (seen under Wine 8).
+
+// "MM/DD/YY  HH:MM AM"
+std::string display_text(const std::tm& time) {
+  char buffer[kClockBufferSize];
+  std::size_t length = std::strftime(buffer, sizeof buffer, "%m/%d/%y  %I:%M %p", &time);
+  return std::string(buffer, length);
+}
+
+// "MM/DD/YY HHMM"
+std::string order_value_text(const std::tm& time) {
+  char buffer[kClockBufferSize];
+  std::size_t length = std::strftime(buffer, sizeof buffer, "%m/%d/%y %H%M", &time);
+  return std::string(buffer, length);
+}
+
+}  // namespace
+
+std::string clock_text_of(const char* response_line) {
+  std::size_t length = std::strlen(response_line);
+  return length > kClockTextPosition ? std::string(response_line + kClockTextPosition) : std::string();
+}
+
+bool parse_clock_response(const char* response_line, std::tm& record) {
+  if (std::strlen(response_line) < kClockResponseMinLength) return false;
+
+  char clock_text[kClockBufferSize] = {};
+  std::strncpy(clock_text, response_line + kClockTextPosition, sizeof clock_text - 1);
+
+  // Cut in place, each field read before the terminator that would end it
+  // is written: the minute runs to the end of the text, the month up to its
+  // first non-digit (at most up to the day's separator).
+  record.tm_min = field_at(clock_text, kMinuteAt);
+  clock_text[kMinuteAt] = '\0';
+  record.tm_hour = field_at(clock_text, kHourAt);
+  clock_text[kYearSeparatorAt] = '\0';
+  record.tm_year = field_at(clock_text, kYearAt) + kYearsFrom1900To2000;
+  clock_text[kDaySeparatorAt] = '\0';
+  record.tm_mday = field_at(clock_text, kDayAt);
+  record.tm_mon = field_at(clock_text, kMonthAt) - 1;
+  return true;
+}
+
+bool is_calendar_time(const std::tm& record) {
+  return record.tm_mon >= 0 && record.tm_mon <= 11 && record.tm_mday >= 1 && record.tm_mday <= 31 &&
+         record.tm_hour >= 0 && record.tm_hour <= 23 && record.tm_min >= 0 && record.tm_min <= 59 &&
+         record.tm_year >= 0;
+}
+
+std::string format_clock_display(const std::tm& record) {
+  // The C standard leaves strftime's output unspecified for fields outside
+  // their ranges: msvcrt.dll returns nothing for them, the newer Windows C
+  // runtime ends the process. An instrument that sends month 13 must not
+  // take the program down.
+  return is_calendar_time(record) ? display_text(record) : std::string();
+}
+
+std::string set_time_order_text(const std::tm& local_time) {
+  return std::string(command_text(Command::set_real_time)) + order_value_text(local_time);
+}
+
+const std::tm& instrument_time() { return the_instrument_time; }
+
+ClockReading read_instrument_clock() {
+  ClockReading reading;
+  const char* response = query(command_text(Command::get_real_time));
+  if (transaction_failed(response)) return reading;
+  reading.answered = true;
+  reading.clock_text = clock_text_of(response);
+  if (parse_clock_response(response, the_instrument_time)) reading.time = the_instrument_time;
+  return reading;
+}
+
+std::string clock_shown(const ClockReading& reading) {
+  if (!reading.answered) return std::string();
+  // A line too short for all five fields, or fields that are no calendar
+  // time, are shown as received rather than as a made-up time.
+  const std::string formatted = reading.time ? format_clock_display(*reading.time) : std::string();
+  return formatted.empty() ? reading.clock_text : formatted;
+}
+
+bool set_instrument_clock(const std::tm& local_time) {
+  return !transaction_failed(order(set_time_order_text(local_time).c_str()));
+}
