@@ -11,7 +11,8 @@ repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build_root="$repo_root/build"
 
 required_packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
+  cmake make g++ pkgconf libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev libserialport-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
 )

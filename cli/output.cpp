@@ -1,0 +1,174 @@
+#include "cli/output.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/setting_names.h"
+#include "datalog/csv.h"
+#include "datalog/log_list.h"
+#include "datalog/readings.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kJsonIndent = 2;
+
+// Texts that are not the instrument's (a port's description) are UTF-8
+// already; a byte that is not becomes U+FFFD rather than an exception.
+std::string document(const Json& json) {
+  return json.dump(kJsonIndent, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+Json json_text(const std::optional<std::string>& text) { return text ? Json(latin1_to_utf8(*text)) : Json(); }
+
+std::optional<std::string> shown_clock(const ClockReading& reading) {
+  if (!reading.answered) return std::nullopt;
+  return clock_shown(reading);
+}
+
+void add_clock(Json& json, const std::optional<ClockReading>& reading) {
+  json["clock"] = reading ? json_text(shown_clock(*reading)) : Json();
+  json["clock_iso"] = reading ? json_text(clock_iso(*reading)) : Json();
+}
+
+std::vector<NamedValue> clock_values(const ClockReading& reading) {
+  if (!reading.answered) return {};
+  return {{"clock", clock_shown(reading)}};
+}
+
+Json reading_json(const Reading& reading) {
+  Json json;
+  json["instrument"] = latin1_to_utf8(reading.header.instrument_number);
+  json["user_id"] = latin1_to_utf8(reading.header.user_id);
+  json["mode"] = latin1_to_utf8(reading.header.mode);
+  json["datetime"] = latin1_to_utf8(reading.date_time);
+  json["location"] = latin1_to_utf8(reading.location);
+  json["ppm"] = latin1_to_utf8(reading.ppm);
+  json["status"] = latin1_to_utf8(reading.status);
+  return json;
+}
+
+std::string csv_output(const std::vector<std::string>& log_lines) {
+  std::string csv = kCsvHeaderLine;
+  for_each_csv_row(log_lines, [&csv](const std::string& row) {
+    csv += row;
+    return true;
+  });
+  return csv;
+}
+
+std::string list_output(const std::vector<std::string>& log_lines) {
+  std::string list;
+  for (const std::string& item : log_list_items(log_lines)) list += item + "\n";
+  return list;
+}
+
+std::string readings_json(const std::vector<std::string>& log_lines) {
+  Json readings = Json::array();
+  for_each_reading(log_lines, [&readings](const Reading& reading) {
+    readings.push_back(reading_json(reading));
+    return true;
+  });
+  return document(readings);
+}
+
+}  // namespace
+
+std::string aligned_lines(const std::vector<NamedValue>& values) {
+  std::size_t width = 0;
+  for (const NamedValue& value : values) width = std::max(width, value.name.size());
+  std::string lines;
+  for (const NamedValue& value : values) {
+    lines += value.name + std::string(width - value.name.size() + 2, ' ') + value.value + "\n";
+  }
+  return lines;
+}
+
+std::string latin1_to_utf8(const std::string& bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+std::optional<std::string> clock_iso(const ClockReading& reading) {
+  if (!reading.time || !is_calendar_time(*reading.time)) return std::nullopt;
+  const std::tm& time = *reading.time;
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", time.tm_year + 1900, time.tm_mon + 1, time.tm_mday,
+                time.tm_hour, time.tm_min);
+  return std::string(text);
+}
+
+std::string info_text(const InstrumentInfo& info) {
+  std::vector<NamedValue> values;
+  if (info.firmware) values.push_back({"firmware", *info.firmware});
+  if (info.clock) {
+    for (const NamedValue& value : clock_values(*info.clock)) values.push_back(value);
+  }
+  return aligned_lines(values);
+}
+
+std::string info_json(const InstrumentInfo& info) {
+  Json json;
+  json["firmware"] = json_text(info.firmware);
+  add_clock(json, info.clock);
+  return document(json);
+}
+
+std::string clock_text_output(const ClockReading& reading) { return aligned_lines(clock_values(reading)); }
+
+std::string clock_json(const ClockReading& reading) {
+  Json json;
+  add_clock(json, reading);
+  return document(json);
+}
+
+std::string settings_text(const SettingTexts& values) {
+  std::vector<NamedValue> lines;
+  for (Setting setting : kAllSettings) {
+    const std::optional<std::string>& value = text_of(values, setting);
+    if (value) lines.push_back({setting_name(setting).name, *value});
+  }
+  return aligned_lines(lines);
+}
+
+std::string settings_json(const SettingTexts& values) {
+  Json json;
+  for (Setting setting : kAllSettings) json[setting_name(setting).json_key] = json_text(text_of(values, setting));
+  return document(json);
+}
+
+std::string ports_text(const std::vector<SerialPortInfo>& ports) {
+  std::string lines;
+  for (const SerialPortInfo& port : ports) lines += port.name + "\t" + port.description + "\n";
+  return lines;
+}
+
+std::string ports_json(const std::vector<SerialPortInfo>& ports) {
+  Json json = Json::array();
+  for (const SerialPortInfo& port : ports) {
+    json.push_back({{"name", port.name}, {"description", port.description}});
+  }
+  return document(json);
+}
+
+std::string log_output(const std::vector<std::string>& log_lines, LogFormat format) {
+  switch (format) {
+    case LogFormat::csv: return csv_output(log_lines);
+    case LogFormat::list: return list_output(log_lines);
+    case LogFormat::json: return readings_json(log_lines);
+  }
+  return std::string();
+}

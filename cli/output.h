@@ -1,0 +1,54 @@
+#pragma once
+// What 719k writes on standard output, as pure functions of what the
+// instrument core returned: aligned "name value" lines or JSON documents for
+// the readouts, and the downloaded log as CSV, list lines or JSON.
+//
+// The instrument's texts are bytes; JSON strings are UTF-8, so each byte is
+// taken as the character of the same number (Latin-1) and nothing is lost.
+// Text output writes the bytes as they came.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "instrument/clock.h"
+#include "instrument/settings.h"
+#include "link/serial_port.h"
+
+struct NamedValue {
+  std::string name;
+  std::string value;
+};
+
+// One line a value, its name padded to the longest name and two blanks.
+std::string aligned_lines(const std::vector<NamedValue>& values);
+
+std::string latin1_to_utf8(const std::string& bytes);
+
+// The clock as ISO 8601 to the minute ("2008-05-23T16:50"); empty when the
+// instrument's clock text holds no calendar time.
+std::optional<std::string> clock_iso(const ClockReading& reading);
+
+// What `info` shows: the firmware version, and the clock when it was read.
+struct InstrumentInfo {
+  std::optional<std::string> firmware;  // none: the version query failed
+  std::optional<ClockReading> clock;    // none: not asked
+};
+std::string info_text(const InstrumentInfo& info);
+std::string info_json(const InstrumentInfo& info);
+
+// The clock alone, as `clock set` shows it after the read back.
+std::string clock_text_output(const ClockReading& reading);
+std::string clock_json(const ClockReading& reading);
+
+// The settings that were read, in the dialog's order; JSON null for the rest.
+std::string settings_text(const SettingTexts& values);
+std::string settings_json(const SettingTexts& values);
+
+std::string ports_text(const std::vector<SerialPortInfo>& ports);
+std::string ports_json(const std::vector<SerialPortInfo>& ports);
+
+// The downloaded log in the chosen format: CSV byte for byte as Export Log
+// writes it, the log list's items one a line, or an array of readings.
+std::string log_output(const std::vector<std::string>& log_lines, LogFormat format);
