@@ -56,7 +56,8 @@ enum class PortOpenFailure {
 };
 PortOpenFailure serial_port_open_failure();
 
-// Puts the saved time-outs back and closes the port; nothing when none is open.
+// Puts back the settings found at open and closes the port; nothing when none
+// is open.
 void serial_port_close();
 
 bool serial_port_is_open();
