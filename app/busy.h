@@ -2,7 +2,8 @@
 // Status bar and progress bar conventions shared by every operation.
 //
 // An operation starts with busy_start (its busy text, the top of its range and
-// its step), makes a progress step after each exchange or line, and ends with
+// its step), makes a progress step after each exchange or line (none once the
+// bar is full, so that a long log does not start it over), and ends with
 // busy_finish: the bar is filled and the status shows the connection state,
 // "Connected" while a port is open and "Disconnected" while none is (Export
 // Log and Print Log can run after Disconnect).

@@ -16,6 +16,7 @@
 // Nothing here knows about Windows, so the operations built on it compile and
 // run natively.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,13 @@ struct MessageBoxSpec {
 BoxAnswer show_message_box(DialogHandle dialog, const MessageBoxSpec& box);
 // While suppressed, boxes are not shown; each answers OK, or No when it asks.
 void suppress_message_boxes(bool suppressed);
+
+// --- Clicks -----------------------------------------------------------------
+// The system's double-click time: two clicks closer together than this are
+// one double-click.
+int double_click_time_ms();
+// A monotonic clock in milliseconds, to measure clicks against it.
+std::int64_t milliseconds_now();
 
 // --- The end ----------------------------------------------------------------
 // Ends the main dialog with this end code (the process exit code); the

@@ -126,4 +126,8 @@ BoxAnswer platform_show_message_box(DialogHandle dialog, const MessageBoxSpec& b
   }
 }
 
+int double_click_time_ms() { return static_cast<int>(GetDoubleClickTime()); }
+
+std::int64_t milliseconds_now() { return static_cast<std::int64_t>(GetTickCount64()); }
+
 void end_dialog(DialogHandle dialog, int end_code) { EndDialog(dialog_window(dialog), end_code); }

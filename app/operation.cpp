@@ -66,6 +66,14 @@ constexpr int kLockedDuringOperations[] = {
 
 const Route* running_operation = nullptr;
 bool close_pending = false;
+// When the last cancellable operation started or ended, and its button.
+// A double-click on Download Log is two commands, and the second would
+// cancel the download that the first started; a click on Cancel just as the
+// download ends by itself would start a new one, which empties the list.
+// So a click on that button within the double-click time of either moment
+// does nothing; Escape cancels at any time.
+int cancellable_button = 0;
+std::int64_t cancellable_changed_ms = 0;
 // A cancelled operation may have left the rest of an instrument's line on
 // its way in; taken for the next transaction's replies, its bytes would
 // fail that transaction's attention stage one after another.
@@ -75,6 +83,16 @@ const Route* route_for(int command_id) {
   auto found = std::find_if(std::begin(kRoutes), std::end(kRoutes),
                             [command_id](const Route& route) { return route.command_id == command_id; });
   return found == std::end(kRoutes) ? nullptr : found;
+}
+
+void note_cancellable_change(const Route& operation) {
+  if (operation.kind != RouteKind::cancellable_operation) return;
+  cancellable_button = operation.command_id;
+  cancellable_changed_ms = milliseconds_now();
+}
+
+bool is_second_click(int command_id) {
+  return command_id == cancellable_button && milliseconds_now() - cancellable_changed_ms < double_click_time_ms();
 }
 
 bool cancels_running_operation(int command_id) {
@@ -97,7 +115,9 @@ void run_operation(DialogHandle dialog, const Route& operation) {
   if (input_may_be_stale) serial_port_discard_input();
   input_may_be_stale = false;
   lock_controls(dialog, controls_to_lock(operation));
+  note_cancellable_change(operation);
   operation.handler(dialog);
+  note_cancellable_change(operation);
   unlock_controls(dialog);
   input_may_be_stale = link_cancel_requested();
   link_cancel_clear();
@@ -111,6 +131,7 @@ void main_dialog_opened(DialogHandle dialog) {
   running_operation = nullptr;
   close_pending = false;
   input_may_be_stale = false;
+  cancellable_button = 0;
   link_cancel_clear();
   suppress_message_boxes(false);
   refresh_port_list(dialog);
@@ -119,13 +140,14 @@ void main_dialog_opened(DialogHandle dialog) {
 bool handle_dialog_command(DialogHandle dialog, int command_id) {
   if (running_operation) {
     if (cancels_running_operation(command_id)) {
-      link_cancel_request();
+      if (!is_second_click(command_id)) link_cancel_request();
       return true;
     }
     return route_for(command_id) != nullptr;
   }
   const Route* route = route_for(command_id);
   if (!route) return false;
+  if (is_second_click(command_id)) return true;
   if (route->kind == RouteKind::direct) {
     route->handler(dialog);
   } else {

@@ -10,7 +10,10 @@
 // own enable_control calls are recorded and take effect when it returns),
 // and every command that arrives meanwhile is dropped, except:
 //   - Download Log's cancel: its own button, which reads "Cancel" and stays
-//     enabled while it runs, and Escape;
+//     enabled while it runs, and Escape. A click on that button within the
+//     system's double-click time after the download started or ended does
+//     nothing, so that neither half of a double-click undoes the other;
+//     Escape cancels at any time;
 //   - the close box, which cancels the exchange in progress at once and ends
 //     the dialog (port closed, end code 0) as soon as the operation has
 //     returned; from then on no message box is shown.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,25 @@ TEST_F(Busy, FinishFillsTheBarToTheLatestTopAndShowsTheConnectionState) {
     EXPECT_EQ("pos " + std::to_string(c.top), fake_dialog().progress_calls.back());
     EXPECT_EQ(c.status, fake_dialog().text(IDC_STATUS));
     TearDown();
+  }
+}
+
+TEST_F(Busy, BarThatIsFullStaysFullInsteadOfStartingOver) {
+  struct Case {
+    int top, step, steps;
+  };
+  // A log of more than 1000 lines; the small ranges fill exactly.
+  for (const Case& c : {Case{1000, 1, 1500}, Case{1000, 1, 1000}, Case{80, 10, 8}, Case{30, 10, 2}}) {
+    SCOPED_TRACE(c.steps);
+    SetUp();
+    busy_start(fake_dialog_handle(), "Downloading Data Log...", c.top, c.step);
+    int highest = 0;
+    for (int i = 0; i < c.steps; ++i) {
+      progress_step(fake_dialog_handle());
+      EXPECT_GE(fake_dialog().progress_position, highest) << "the bar went back after step " << i + 1;
+      highest = fake_dialog().progress_position;
+    }
+    EXPECT_EQ(std::min(c.top, c.steps * c.step), fake_dialog().progress_position);
   }
 }
 

@@ -250,6 +250,9 @@ class DownloadCancel : public Operation {
     press(IDC_DOWNLOAD_LOG);
     ASSERT_EQ(30u, fake_dialog().list_items.size());
     model.state.log_lines = readings("A00017", 12);
+    // The operator's next click on the button is no second half of a
+    // double-click.
+    fake_dialog().let_time_pass(fake_dialog().double_click_ms);
   }
 
   // Presses the command while the read of the line after the first
@@ -311,6 +314,53 @@ TEST_F(DownloadCancel, NextOperationStartsWithTheAttentionByteAndSucceeds) {
   EXPECT_EQ(boxes_before, fake_dialog().boxes.size()) << "Get Config failed after the cancel";
   EXPECT_EQ("000000042", fake_dialog().text(IDC_USER_ID));
   EXPECT_EQ("Connected", fake_dialog().text(IDC_STATUS));
+}
+
+// --- A double-click on Download Log -------------------------------------------
+
+TEST_F(DownloadCancel, SecondClickOfADoubleClickDoesNotCancelTheDownloadButEscapeDoes) {
+  struct Case {
+    const char* name;
+    int command_id;
+    std::int64_t after_ms;  // the double-click time is 500 ms
+    bool cancels;
+  };
+  const Case cases[] = {
+      {"second click", IDC_DOWNLOAD_LOG, 250, false},
+      {"click just inside the double-click time", IDC_DOWNLOAD_LOG, 499, false},
+      {"click after the double-click time", IDC_DOWNLOAD_LOG, 500, true},
+      {"Escape at once", kEscapeCommandId, 250, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    const std::int64_t started_ms = milliseconds_now();
+    once_waiting_from(0, [&c, started_ms] {
+      fake_dialog().let_time_pass(started_ms + c.after_ms - milliseconds_now());
+      EXPECT_TRUE(press(c.command_id));
+    });
+
+    press(IDC_DOWNLOAD_LOG);
+
+    EXPECT_EQ(c.cancels ? kDownloadCancelledText : "Connected", fake_dialog().text(IDC_STATUS));
+    EXPECT_EQ(c.cancels ? 0u : 12u, fake_dialog().list_items.size());
+  }
+}
+
+TEST_F(DownloadCancel, ClickOnCancelJustAsTheDownloadEndsStartsNoNewOne) {
+  press(IDC_DOWNLOAD_LOG);
+  ASSERT_EQ(12u, fake_dialog().list_items.size());
+  const std::size_t transfers_after_download = fake_port_transcript().size();
+
+  fake_dialog().let_time_pass(fake_dialog().double_click_ms - 1);
+  EXPECT_TRUE(press(IDC_DOWNLOAD_LOG)) << "the click is the dialog's, and dropped";
+  EXPECT_EQ(transfers_after_download, fake_port_transcript().size()) << "a new download started";
+  EXPECT_EQ(12u, fake_dialog().list_items.size());
+
+  fake_dialog().let_time_pass(1);
+  model.state.log_lines = readings("C00001", 2);
+  press(IDC_DOWNLOAD_LOG);
+  EXPECT_EQ(readings("C00001", 2), fake_dialog().list_items) << "a later click downloads again";
 }
 
 }  // namespace

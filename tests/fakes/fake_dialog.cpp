@@ -2,6 +2,7 @@
 
 #include "app/control_ids.h"
 #include "app/dialog_platform.h"
+#include "tests/fakes/fake_serial_port.h"
 
 namespace {
 FakeDialog the_dialog;
@@ -98,5 +99,9 @@ BoxAnswer platform_show_message_box(DialogHandle dialog, const MessageBoxSpec& b
   }
   return box.buttons == BoxButtons::ok ? BoxAnswer::ok : BoxAnswer::yes;
 }
+
+int double_click_time_ms() { return the_dialog.double_click_ms; }
+
+std::int64_t milliseconds_now() { return fake_port_elapsed_us() / 1000 + the_dialog.time_passed_ms; }
 
 void end_dialog(DialogHandle, int end_code) { the_dialog.end_codes.push_back(end_code); }

@@ -6,6 +6,7 @@
 // answers boxes from a script. The lock of controls and the suppression of
 // boxes are the product's own portable code above it.
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -53,6 +54,12 @@ struct FakeDialog {
 
   // Every end_dialog call's end code, in order.
   std::vector<int> end_codes;
+
+  // The clock runs with the fake port's virtual time, plus what a test lets
+  // pass between two presses (let_time_pass).
+  int double_click_ms = 500;  // Windows' default
+  std::int64_t time_passed_ms = 0;
+  void let_time_pass(std::int64_t ms) { time_passed_ms += ms; }
 
   std::string text(int control_id) const;
   bool is_enabled(int control_id) const;
