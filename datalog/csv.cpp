@@ -4,9 +4,10 @@
 
 namespace {
 
-// A comma or quote would shift the columns of every reader.
+// A comma or quote would shift the columns of every reader, and a line
+// break unquoted splits the row in every spreadsheet.
 bool needs_quotes(const std::string& text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"'; });
+  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
 }
 
 void append_quoted(std::string& row, const std::string& text) {

@@ -4,11 +4,11 @@
 //   {instrument},{user},"{mode}",{date/time},{location},{PPM},{status}
 // The bytes are the log's own; no byte-order mark.
 //
-// A field holding a comma or a double quote is quoted with its inner quotes
-// doubled, so that every row reads back as seven fields; the mode is always
-// quoted. Every other byte, a CR or LF inside a field included, goes out as
-// the instrument sent it. Export Log and `719k log download` write exactly
-// these bytes.
+// A field holding a comma, a double quote or a line break (CR or LF) is
+// quoted with its inner quotes doubled, so that every row reads back
+// (RFC 4180) into the seven fields it was made from; the mode is always
+// quoted. Every other field goes out as the instrument sent it. Export Log
+// and `719k log download` write exactly these bytes.
 
 #include <functional>
 #include <string>

@@ -75,7 +75,9 @@ TEST(ComposeCsvRow, CutsColumnsKeepsLongTextsWholeAndQuotesOnlyWhatWouldBreakThe
        "1,2,\"say \"\"hi\"\", then\",x,,,\r\n"},
       {"comma in a cut field is quoted", {}, "05/23/08,1432   A,0017       1\"5    OK, HIGH",
        ",,\"\",\"05/23/08,1432\",\"A,0017\",\" 1\"\"5\",\"OK, HIGH\"\r\n"},
-      {"line break in a field goes out as sent", {"1\r2", "", ""}, "x", "1\r2,,\"\",x,,,\r\n"},
+      {"CR in a value is quoted", {"1\r2", "", ""}, "x", "\"1\r2\",,\"\",x,,,\r\n"},
+      {"LF in a cut field is quoted", {}, "05/23/08 1432   A0\n017       125    OK\r",
+       ",,\"\",05/23/08 1432,\"A0\n017\", 125,\"OK\r\"\r\n"},
       {"blanks are not quoted", {" 1 ", "", ""}, "x", " 1 ,,\"\",x,,,\r\n"},
   };
   std::string row = "left from an earlier row";

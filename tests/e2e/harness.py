@@ -20,56 +20,17 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
 import winebox  # noqa: E402
 from automation_client import Automation  # noqa: E402
+from simulator import Simulator, setting  # noqa: E402
 # Passed on to the test modules, which import everything from here.
 from automation_client import ids  # noqa: E402,F401
+from simulator import read_state  # noqa: E402,F401
 from winebox import windows_path  # noqa: E402,F401
-
-
-def setting(name):
-    value = os.environ.get(name)
-    if not value:
-        raise RuntimeError("%s is not set: run the end-to-end tests through ctest" % name)
-    return value
 
 
 def port_list_for(listed):
     """The port selector's items for the ports Windows lists: COM1 to COM4 and
     every listed port, once each, in numeric order."""
     return sorted({"COM1", "COM2", "COM3", "COM4"} | set(listed), key=lambda name: int(name[3:]))
-
-
-def read_state(path):
-    """The settings of an instrument state file as a dict (the log left out)."""
-    values = {}
-    with open(path) as source:
-        for line in source:
-            line = line.rstrip("\r\n")
-            if line == "[log]":
-                break
-            if line and not line.startswith("#") and "=" in line:
-                name, value = line.split("=", 1)
-                values[name.strip()] = value[1:] if value.startswith(" ") else value
-    return values
-
-
-class Simulator:
-    """instrument-sim serving one instrument on a pty."""
-
-    def __init__(self, state_file, options=(), transcript=None):
-        command = [setting("SET719K_SIM"), "--state", state_file] + list(options)
-        if transcript:
-            command += ["--transcript", transcript]
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                        text=True, preexec_fn=winebox.die_with_parent)
-        self.pty = self.process.stdout.readline().strip()
-        if not self.pty.startswith("/"):
-            self.stop()
-            raise RuntimeError("instrument-sim gave no pty: %r %s" % (self.pty, self.process.stderr.read()))
-
-    def stop(self):
-        winebox.stop_process(self.process)
-        self.process.stdout.close()
-        self.process.stderr.close()
 
 
 class ProgramTest(unittest.TestCase):

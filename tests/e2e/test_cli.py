@@ -7,11 +7,11 @@ import json
 import os
 import subprocess
 
-import winebox
 from harness import ProgramTest, read_state, setting, windows_path
 from simulator import Simulator
 from test_connection import shown_clock
 from test_data_log import IDOK, DataLogTest, expected_export, file_bytes, ids, read_log
+import winebox
 
 CLI_TIMEOUT_S = 60
 # The whole sample log at the link's 400 ms a line, on a busy machine.
