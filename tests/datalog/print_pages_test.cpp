@@ -66,6 +66,7 @@ TEST(LayOutPages, PositionsAreSixHundredthsOfAnInchOnAnyDevice) {
   for (const PositionCase& c : cases) {
     const std::vector<PrintedPage> pages = lay_out_pages(numbered_items(60), c.resolution);
     ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages[1].size(), 2u);
     const PrintedPage& page = pages[0];
     for (std::size_t i = 0; i < page.size(); ++i) {
       EXPECT_EQ(page[i].x, c.x) << c.resolution.dots_per_inch_x << " dpi, line " << i;

@@ -90,6 +90,7 @@ TEST_F(LogTransfer, OnlyTheExactHeadingsAreReplacedAndEveryLineGoesBackAsReceive
   Strings stored = store_lines();
   Strings writes = fake_port_host_writes();
   ASSERT_EQ(stored.size(), std::size(cases));
+  ASSERT_GE(writes.size(), kOpening.size() + 4 * std::size(cases));
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(stored[i], cases[i].stored) << i;
     EXPECT_EQ(writes[kOpening.size() + 4 * i + 2], cases[i].received) << i;
@@ -122,7 +123,7 @@ TEST_F(LogTransfer, RefusedLineIsRefilledIntoTheSameSlotWithOneMoreStep) {
 TEST_F(LogTransfer, HundredByteReadGivesNinetyEightCharacters) {
   const std::string longest(98, 'L');
   model.state.log_lines = {longest};
-  EXPECT_STREQ(transfer(), kTransferDone);
+  ASSERT_STREQ(transfer(), kTransferDone);
   EXPECT_EQ(store_lines(), Strings{longest});
   const FakeTransfer& line_read = fake_port_transcript()[8];
   EXPECT_EQ(line_read.requested, 100u);
@@ -133,7 +134,7 @@ TEST_F(LogTransfer, HundredByteReadGivesNinetyEightCharacters) {
 TEST_F(LogTransfer, NulInALineEndsItsTextButTheLineGoesBackWhole) {
   const std::string with_nul("AB\0CD", 5);
   fake_port_attach_script({"!", "\nGET LOG DATA", kStx + with_nul + kEtx, "!", kStx + "EOT" + kEtx});
-  EXPECT_STREQ(transfer(), kTransferDone);
+  ASSERT_STREQ(transfer(), kTransferDone);
   EXPECT_EQ(store_lines(), Strings{"AB"});
   EXPECT_EQ(fake_port_host_writes()[6], with_nul);
 }

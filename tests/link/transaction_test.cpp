@@ -136,7 +136,7 @@ TEST_F(Transaction, FortyByteResponseGivesThirtyEightCharactersAndHandsBackThirt
 TEST_F(Transaction, LongerReplyIsCutAtFortyBytes) {
   const std::string reply = kStx + std::string(50, 'x');
   fake_port_attach_script({"!", "\nGET USER ID", reply, "!"});
-  EXPECT_EQ(std::string(query("GET USER ID")), std::string(38, 'x'));
+  ASSERT_EQ(std::string(query("GET USER ID")), std::string(38, 'x'));
   EXPECT_EQ(fake_port_host_writes()[6], std::string(39, 'x'));
 }
 
@@ -152,7 +152,7 @@ TEST_F(Transaction, OneByteResponseGivesAnEmptyLineAndHandsBackOnlyTheTerminator
 TEST_F(Transaction, NulInTheResponseEndsTheLineButEverythingGoesBack) {
   const std::string reply = kStx + std::string("AB\0CD", 5) + kEtx;
   fake_port_attach_script({"!", "\nGET USER ID", reply, "!"});
-  EXPECT_STREQ(query("GET USER ID"), "AB");
+  ASSERT_STREQ(query("GET USER ID"), "AB");
   EXPECT_EQ(fake_port_host_writes()[6], std::string("AB\0CD", 5) + kEtx);
 }
 
@@ -279,7 +279,7 @@ TEST_F(Transaction, PlatformFailureEndsTheTransactionAtOnce) {
 }
 
 TEST_F(Transaction, EmptySetValueGoesOutAsTheSetTextAndTerminator) {
-  EXPECT_FALSE(transaction_failed(order("SET USER ID ")));
+  ASSERT_FALSE(transaction_failed(order("SET USER ID ")));
   Strings writes = fake_port_host_writes();
   ASSERT_GE(writes.size(), 4u);
   EXPECT_EQ(writes[2], "SET USER ID ");
@@ -293,7 +293,7 @@ TEST_F(Transaction, EmptySetValueGoesOutAsTheSetTextAndTerminator) {
 TEST_F(Transaction, CommandTextBeyondNinetyEightCharactersFailsWithNothingSent) {
   const std::string longest = "SET USER ID " + std::string(86, '7');
   ASSERT_EQ(longest.size(), 98u);
-  EXPECT_FALSE(transaction_failed(order(longest.c_str())));
+  ASSERT_FALSE(transaction_failed(order(longest.c_str())));
   EXPECT_EQ(fake_port_read_requests()[1], 99u);
   restart();
   const std::string too_long = longest + "7";
