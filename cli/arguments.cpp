@@ -61,8 +61,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream&
   log->require_subcommand(1);
   CLI::App* log_download = add_command(*log, "download", "Download the whole data log (default: CSV on stdout)");
   log_download->add_option("-o,--output", invocation.output_path, "Write to FILE instead of standard output");
-  log_download->add_option("--format", invocation.format, "csv, list or json")
-      ->transform(CLI::CheckedTransformer(kLogFormats, CLI::ignore_case));
+  std::string format_name = "csv";
+  log_download->add_option("--format", format_name, "csv, list or json")
+      ->check(CLI::IsMember({"csv", "list", "json"}, CLI::ignore_case));
   commands[log_download] = CommandName::log_download;
   CLI::App* log_erase = add_command(*log, "erase", "Erase the readings stored in the instrument");
   log_erase->add_flag("--yes", invocation.yes, "Do not ask (needed when not run from a terminal)");
@@ -70,13 +71,16 @@ ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream&
 
   try {
     app.parse(argc, argv);
+  } catch (const CLI::Success& request) {
+    app.exit(request, out, err);  // --help or --version
+    return ParsedArguments{std::nullopt, kExitDone};
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error, out, err);
-    return ParsedArguments{std::nullopt, code == 0 ? kExitDone : kExitUsage};
+    err << kProgramName << ": " << error.what() << " (see " << kProgramName << " --help)\n";
+    return ParsedArguments{std::nullopt, kExitUsage};
   }
   for (const auto& [command, name] : commands) {
     if (command->parsed()) invocation.command = name;
   }
-  if (invocation.command == CommandName::log_download && invocation.json) invocation.format = LogFormat::json;
+  invocation.format = invocation.json ? LogFormat::json : kLogFormats.at(CLI::detail::to_lower(format_name));
   return ParsedArguments{invocation, kExitDone};
 }

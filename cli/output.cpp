@@ -16,6 +16,11 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kJsonIndent = 2;
 
+// info's names; clock set's line lines up with info's.
+constexpr const char* kFirmwareName = "firmware";
+constexpr const char* kClockName = "clock";
+const std::size_t kInfoNameWidth = std::string(kFirmwareName).size();
+
 // Texts that are not the instrument's (a port's description) are UTF-8
 // already; a byte that is not becomes U+FFFD rather than an exception.
 std::string document(const Json& json) {
@@ -36,7 +41,7 @@ void add_clock(Json& json, const std::optional<ClockReading>& reading) {
 
 std::vector<NamedValue> clock_values(const ClockReading& reading) {
   if (!reading.answered) return {};
-  return {{"clock", clock_shown(reading)}};
+  return {{kClockName, clock_shown(reading)}};
 }
 
 Json reading_json(const Reading& reading) {
@@ -77,8 +82,8 @@ std::string readings_json(const std::vector<std::string>& log_lines) {
 
 }  // namespace
 
-std::string aligned_lines(const std::vector<NamedValue>& values) {
-  std::size_t width = 0;
+std::string aligned_lines(const std::vector<NamedValue>& values, std::size_t min_name_width) {
+  std::size_t width = min_name_width;
   for (const NamedValue& value : values) width = std::max(width, value.name.size());
   std::string lines;
   for (const NamedValue& value : values) {
@@ -113,11 +118,11 @@ std::optional<std::string> clock_iso(const ClockReading& reading) {
 
 std::string info_text(const InstrumentInfo& info) {
   std::vector<NamedValue> values;
-  if (info.firmware) values.push_back({"firmware", *info.firmware});
+  if (info.firmware) values.push_back({kFirmwareName, *info.firmware});
   if (info.clock) {
     for (const NamedValue& value : clock_values(*info.clock)) values.push_back(value);
   }
-  return aligned_lines(values);
+  return aligned_lines(values, kInfoNameWidth);
 }
 
 std::string info_json(const InstrumentInfo& info) {
@@ -127,7 +132,9 @@ std::string info_json(const InstrumentInfo& info) {
   return document(json);
 }
 
-std::string clock_text_output(const ClockReading& reading) { return aligned_lines(clock_values(reading)); }
+std::string clock_text_output(const ClockReading& reading) {
+  return aligned_lines(clock_values(reading), kInfoNameWidth);
+}
 
 std::string clock_json(const ClockReading& reading) {
   Json json;

@@ -21,8 +21,9 @@ struct NamedValue {
   std::string value;
 };
 
-// One line a value, its name padded to the longest name and two blanks.
-std::string aligned_lines(const std::vector<NamedValue>& values);
+// One line a value, its name padded to the longest name (or to
+// min_name_width) and two blanks.
+std::string aligned_lines(const std::vector<NamedValue>& values, std::size_t min_name_width = 0);
 
 std::string latin1_to_utf8(const std::string& bytes);
 
@@ -38,7 +39,8 @@ struct InstrumentInfo {
 std::string info_text(const InstrumentInfo& info);
 std::string info_json(const InstrumentInfo& info);
 
-// The clock alone, as `clock set` shows it after the read back.
+// The clock alone, as `clock set` shows it after the read back: the line
+// that info shows.
 std::string clock_text_output(const ClockReading& reading);
 std::string clock_json(const ClockReading& reading);
 

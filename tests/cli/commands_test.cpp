@@ -206,7 +206,7 @@ TEST_F(CommandTest, ClockSetSendsTheGivenTimeThenPrintsTheClockReadBack) {
   const CommandRun text = run({"--port", "COM1", "clock", "set", "--time", "2009-01-05 09:07"});
   EXPECT_EQ(text.exit_code, kExitDone) << text.err;
   EXPECT_EQ(model.orders_performed, (Lines{"SET REAL TIME 01/05/09 0907"}));
-  EXPECT_EQ(text.out, "clock  01/05/09  09:07 AM\n");
+  EXPECT_EQ(text.out, "clock     01/05/09  09:07 AM\n") << "the line info shows";
   EXPECT_EQ(command_lines().back(), "GET REAL TIME");
 
   model.faults.drop_order_closing = 1;
