@@ -1,10 +1,12 @@
 """The window while the program talks to the instrument, under Wine: ports
 above COM9, a window that keeps answering through long waits, Cancel for a
-download, and the close box during one."""
+download, a double-click on Download Log, and the close box during one."""
 
+import os
 import time
 
 from harness import ProgramTest, ids, port_list_for, read_state
+from simulator import read_transcript
 from test_connection import CONNECT_TIMEOUT_S
 
 # Windows calls a window "Not Responding" after 5 s without an answer; the
@@ -37,11 +39,11 @@ def write_log(path, lines):
 
 
 class BusyWindowTest(ProgramTest):
-    def start_instrument(self, port_number=1, options=(), log_lines=None):
+    def start_instrument(self, port_number=1, options=(), log_lines=None, transcript=None):
         state_file = self.state_copy()
         if log_lines is not None:
             write_log(state_file, log_lines)
-        self.start_simulator(port_number, state_file, options)
+        self.start_simulator(port_number, state_file, options, transcript)
         return state_file
 
     def connect(self):
@@ -139,6 +141,30 @@ class DownloadCancel(BusyWindowTest):
         self.assertTrue(ui.enabled(ids.IDC_EXPORT_LOG))
         self.assertTrue(ui.enabled(ids.IDC_PRINT_LOG))
         self.assertEqual([b for b in INSTRUMENT_BUTTONS if not ui.enabled(b)], [])
+        self.assertEqual(ui.boxes(), [])
+
+
+class DownloadDoubleClick(BusyWindowTest):
+    def test_double_click_on_download_log_downloads_the_whole_log_once(self):
+        log = readings(6)
+        transcript = os.path.join(self.work, "transcript.txt")
+        self.start_instrument(log_lines=log, transcript=transcript)
+        ui = self.start_program()
+        self.connect()
+
+        # The two clicks of a double-click, the second on its way while the
+        # first has turned the button into Cancel.
+        ui.click(ids.IDC_DOWNLOAD_LOG)
+        ui.click(ids.IDC_DOWNLOAD_LOG)
+        ui.wait_until(lambda: ui.text(ids.IDC_STATUS) == "Download cancelled" or ui.list_items(ids.IDC_LOG_LIST),
+                      DOWNLOAD_TIMEOUT_S, what="download ended")
+        ui.wait_until(lambda: ui.text(ids.IDC_DOWNLOAD_LOG) == "Download Log", DOWNLOAD_TIMEOUT_S,
+                      what="button back")
+
+        self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
+        self.assertEqual(ui.list_items(ids.IDC_LOG_LIST), log)
+        host_texts = [text for who, text in read_transcript(transcript) if who == "host"]
+        self.assertEqual(host_texts.count(b"GET LOG DATA\r"), 1, "one download, not two")
         self.assertEqual(ui.boxes(), [])
 
 
