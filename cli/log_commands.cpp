@@ -59,7 +59,10 @@ bool write_output(const Invocation& invocation, const Streams& streams, const st
 
 std::size_t reading_count(const std::vector<std::string>& log_lines) {
   std::size_t readings = 0;
-  for_each_reading(log_lines, [&readings](const Reading&) { return ++readings > 0; });
+  for_each_reading(log_lines, [&readings](const Reading&) {
+    ++readings;
+    return true;
+  });
   return readings;
 }
 

@@ -23,6 +23,7 @@
 namespace {
 
 constexpr const char* kNoAnswer = "the instrument did not answer";
+constexpr const char* kClockNotRead = "could not read the clock: the instrument did not answer";
 
 // Reads all eight settings, naming the one that failed.
 SettingTexts read_all_settings(const Streams& streams, bool& all_read) {
@@ -45,7 +46,7 @@ int print_settings(const Invocation& invocation, const Streams& streams, bool or
 
 int print_clock(const Invocation& invocation, const Streams& streams, bool order_confirmed) {
   const ClockReading reading = read_instrument_clock();
-  if (!reading.answered) report_failure(streams, std::string("could not read the clock: ") + kNoAnswer);
+  if (!reading.answered) report_failure(streams, kClockNotRead);
   streams.out << (invocation.json ? clock_json(reading) : clock_text_output(reading));
   return reading.answered && order_confirmed ? kExitDone : kExitFailed;
 }
@@ -72,7 +73,7 @@ int run_info(const Invocation& invocation, const Streams& streams) {
       report_failure(streams, std::string(kNoAnswer) + " on " + invocation.port +
                                   ": is it connected, switched on and set to 2400 baud?");
     }
-    if (info.clock && !info.clock->answered) report_failure(streams, std::string("could not read the clock: ") + kNoAnswer);
+    if (info.clock && !info.clock->answered) report_failure(streams, kClockNotRead);
     streams.out << (invocation.json ? info_json(info) : info_text(info));
     return info.firmware && info.clock->answered ? kExitDone : kExitFailed;
   });
