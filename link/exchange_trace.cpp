@@ -11,6 +11,12 @@ void report(const TraceEvent& event) {
   if (trace_sink) trace_sink(event);
 }
 
+void report_text(TraceEvent event, const char* text) {
+  event.bytes = text;
+  event.count = std::strlen(text);
+  report(event);
+}
+
 }  // namespace
 
 void set_exchange_trace(ExchangeTraceSink sink) { trace_sink = std::move(sink); }
@@ -18,18 +24,12 @@ void set_exchange_trace(ExchangeTraceSink sink) { trace_sink = std::move(sink); 
 void trace_exchange_started(TraceExchange exchange, const char* command_text) {
   if (!trace_sink) return;
   TraceEvent event{TraceEventKind::exchange_started};
-  event.bytes = command_text;
-  event.count = std::strlen(command_text);
   event.exchange = exchange;
-  report(event);
+  report_text(event, command_text);
 }
 
 void trace_exchange_ended(const char* result) {
-  if (!trace_sink) return;
-  TraceEvent event{TraceEventKind::exchange_ended};
-  event.bytes = result;
-  event.count = std::strlen(result);
-  report(event);
+  if (trace_sink) report_text(TraceEvent{TraceEventKind::exchange_ended}, result);
 }
 
 void trace_written(const char* bytes, std::size_t count, bool succeeded) {

@@ -11,6 +11,7 @@
 
 #include "app/control_ids.h"
 #include "link/log_transfer.h"
+#include "tests/link/log_lines.h"
 #include "tests/fakes/connected_instrument.h"
 #include "tests/fakes/fake_printer.h"
 
@@ -18,11 +19,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines numbered_items(int count) {
-  Lines items;
-  for (int i = 0; i < count; ++i) items.push_back("line " + std::to_string(i));
-  return items;
-}
+Lines numbered_items(int count) { return numbered_lines("line ", count); }
 
 // --- Print Log through the fake printer -------------------------------------
 

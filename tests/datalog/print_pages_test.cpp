@@ -9,16 +9,13 @@
 #include <vector>
 
 #include "link/log_transfer.h"
+#include "tests/link/log_lines.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines numbered_items(int count) {
-  Lines items;
-  for (int i = 0; i < count; ++i) items.push_back("line " + std::to_string(i));
-  return items;
-}
+Lines numbered_items(int count) { return numbered_lines("line ", count); }
 
 // --- Layout -------------------------------------------------------------------
 
