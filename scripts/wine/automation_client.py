@@ -189,6 +189,10 @@ class Automation:
     def window_rect(self):
         return tuple(int(v) for v in self.command("window_rect").split())
 
+    def screen_rect(self, control_id):
+        """A control's rectangle (left, top, right, bottom) on the screen."""
+        return tuple(int(v) for v in self.command("screen_rect %d" % control_id).split())
+
     def resize(self, width, height):
         self.command("resize %d %d" % (width, height))
 
@@ -207,6 +211,10 @@ class Automation:
 
     def box_icon(self, box):
         return self.command("box_icon " + box.hwnd)
+
+    def box_rect(self, box):
+        """A box's rectangle (left, top, right, bottom) on the screen."""
+        return tuple(int(v) for v in self.command("box_rect " + box.hwnd).split())
 
     def press(self, box, button_id):
         self.command("press %s %d" % (box.hwnd, button_id))

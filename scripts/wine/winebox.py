@@ -13,6 +13,8 @@ How it works:
   the directory ports/unavailable, on which CreateFileA fails as it does for
   a port held by another program. Wine follows the symlink at every open, so
   re-pointing it takes effect without restarting anything.
+- After the boot, make_prefix() puts Wine's Marlett font into the prefix's
+  Fonts folder, so that the caption buttons are drawn as on Windows.
 - Xvfb picks a free display number itself (-displayfd), so several test runs
   can share the machine.
 
@@ -39,6 +41,9 @@ HIGH_PORT = 12
 MAPPED_PORTS = tuple(range(1, PORT_COUNT + 1)) + (HIGH_PORT,)
 UNAVAILABLE_DIR = "unavailable"
 BOOT_TIMEOUT_S = 180
+# Wine's own fonts as Debian's fonts-wine installs them.
+WINE_FONTS_DIR = "/usr/share/wine/fonts"
+CAPTION_BUTTON_FONT = "marlett.ttf"
 
 
 def die_with_parent():
@@ -118,6 +123,28 @@ def check_ports(prefix):
             raise RuntimeError("COM%d of %s is not mapped to its port link" % (n, prefix))
 
 
+def install_caption_button_font(prefix):
+    """Copies Marlett, the font of the caption buttons' glyphs, into the
+    prefix's C:\\windows\\Fonts.
+
+    Wine draws the minimise, maximise and close buttons as the characters
+    "0", "1" and "r" of Marlett, and looks for its own fonts in
+    C:\\windows\\Fonts and in a folder of its data directory. Debian's
+    Wine 8 names that folder "\\../fonts" (WINEDEBUG=+file shows the path
+    "usr\\share\\wine\\../fonts\\..." not found), while fonts-wine installs
+    the fonts in /usr/share/wine/fonts, outside fontconfig's folders on
+    purpose, and wineboot copies none of them: the buttons then come out as
+    those three letters in a stand-in font. Marlett alone is copied, so that
+    every other font stays as the tests know it.
+    """
+    source = os.path.join(WINE_FONTS_DIR, CAPTION_BUTTON_FONT)
+    if not os.path.isfile(source):
+        raise RuntimeError("%s is missing: install the Debian package fonts-wine" % source)
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    shutil.copyfile(source, os.path.join(fonts, CAPTION_BUTTON_FONT))
+
+
 def make_prefix(prefix, display=None):
     """Creates a fresh prefix at prefix (removing an old one)."""
     prefix = os.path.abspath(prefix)
@@ -133,6 +160,9 @@ def make_prefix(prefix, display=None):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run([WINESERVER, "-w"], env=env, check=True, timeout=BOOT_TIMEOUT_S)
     check_ports(prefix)
+    # Wine reads the Fonts folder afresh in the next session, which starts
+    # with the next program.
+    install_caption_button_font(prefix)
 
 
 def kill_wineserver(prefix):

@@ -25,6 +25,9 @@
 //   file_name <hwnd> <path>       type into a file dialog's name field
 //   caption_icon <icon_id> <exe>  whether the caption shows that icon
 //   rect <id> / window_rect       rectangles (client / screen coordinates)
+//   screen_rect <id> / box_rect <hwnd>
+//                                 a control's or a box's rectangle on the
+//                                 screen, for screenshots
 //   resize <width> <height>       resize the window without waiting
 //   drop_down <id>                drop a combo box down and close it again
 //   watch <limit_ms> <interval_ms> box|text <id> <text>
@@ -219,6 +222,12 @@ std::string press(Session&, Command& command) {
   return ok();
 }
 
+std::string box_rect(Session&, Command& command) {
+  HWND box = box_of(command);
+  RECT r{};
+  return box && GetWindowRect(box, &r) ? ok(rect_text(r)) : fail("no such box");
+}
+
 std::string file_name(Session&, Command& command) {
   HWND box = box_of(command);
   return box && set_file_dialog_name(box, command.rest()) ? ok() : fail("no file name field");
@@ -241,6 +250,12 @@ std::string class_of(Session&, HWND control, Command&) {
 
 std::string rect(Session& session, HWND control, Command&) {
   return ok(rect_text(child_rect_in(session.dialog, control)));
+}
+
+std::string screen_rect(Session&, HWND control, Command&) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  return ok(rect_text(r));
 }
 
 std::string text(Session&, HWND control, Command&) {
@@ -325,13 +340,14 @@ constexpr DialogCommand kDialogCommands[] = {
     {"boxes", boxes},   {"focused", focused},           {"key", key},
     {"resize", resize}, {"caption_icon", caption_icon}, {"box_icon", box_icon},
     {"press", press},   {"file_name", file_name},       {"watch", watch},
+    {"box_rect", box_rect},
 };
 
 constexpr ControlCommand kControlCommands[] = {
     {"click", click}, {"enabled", enabled},   {"class", class_of},     {"rect", rect},
     {"text", text},   {"set_text", set_text}, {"focus", focus},        {"progress", progress},
     {"list", list},   {"combo", combo},       {"select", select_item}, {"drop_down", drop_down},
-    {"type", type_text},
+    {"type", type_text}, {"screen_rect", screen_rect},
 };
 
 std::string run(Session& session, Command& command) {
