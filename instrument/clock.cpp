@@ -1,7 +1,9 @@
 #include "instrument/clock.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "link/commands.h"
 #include "link/transaction.h"
@@ -25,8 +27,15 @@ constexpr std::size_t kMinuteAt = 11;
 
 constexpr int kYearsFrom1900To2000 = 100;
 
+// The minute runs to the end of the text and may hold more digits than an
+// int takes. Where long is wider than int (64-bit Linux, not Windows), a
+// plain conversion would wrap such a number round, possibly into a calendar
+// time the instrument never sent; it is held at int's limit instead, as
+// strtol holds one beyond long's, and so stays out of the calendar.
 int field_at(const char* clock_text, std::size_t position) {
-  return static_cast<int>(std::strtol(clock_text + position, nullptr, 10));
+  constexpr long kLowest = std::numeric_limits<int>::min();
+  constexpr long kHighest = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(std::strtol(clock_text + position, nullptr, 10), kLowest, kHighest));
 }
 
 // The formats are literals at the strftime calls so that the compiler

@@ -10,7 +10,8 @@
 // the time to the minute as the order "SET REAL TIME MM/DD/YY HHMM".
 //
 // Deliberately not done: the values the instrument sends are stored as sent
-// (month 13 stays 13); they are neither validated nor normalised. Only the
+// (month 13 stays 13; a number beyond an int's range is held at its limit,
+// never wrapped round); they are neither validated nor normalised. Only the
 // display refuses to format a record whose fields lie outside the calendar
 // (see format_clock_display).
 

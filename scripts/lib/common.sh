@@ -1,6 +1,6 @@
-# Shared by scripts/run and scripts/test: the Debian packages that the builds
-# and the Wine runs need, and the four build trees under build/ (ignored by
-# git). Sourced, not run.
+# Shared by scripts/run, scripts/test, scripts/fuzz, scripts/package and
+# scripts/test-packages: the Debian packages that the builds and the Wine runs
+# need, and the build trees under build/ (ignored by git). Sourced, not run.
 #
 # Packages are installed only when missing, so a prepared machine never
 # touches apt. wine64 comes with its recommended packages: the fonts (Arial is
@@ -11,15 +11,24 @@ repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build_root="$repo_root/build"
 
 required_packages=(
-  cmake make g++ pkgconf libgtest-dev libgmock-dev libbenchmark-dev
+  cmake make g++ clang libclang-rt-14-dev pkgconf libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libserialport-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
 )
 
+# What the release packages need on top: dpkg-shlibdeps (dpkg-dev), the
+# manual page generator, the package checker, the bootstrapper of the clean
+# Debian system that the .deb is installed in, and an unzip that is not
+# Python's own.
+release_packages=(dpkg-dev help2man lintian debootstrap unzip)
+
+# ensure_packages [package...]: installs those of the packages named (by
+# default required_packages) that are missing.
 ensure_packages() {
   local missing=() package
-  for package in "${required_packages[@]}"; do
+  [ $# -eq 0 ] && set -- "${required_packages[@]}"
+  for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
       missing+=("$package")
   done
@@ -48,8 +57,17 @@ build_native() {
     -DSET719K_WINDOWS_BUILD_DIR="$build_root/win64" "$@"
 }
 
+# clang, so that the same tree also builds the libFuzzer targets, whose
+# short runs are among its tests (label "fuzz").
 build_sanitize() {
-  configure_and_build sanitize -DCMAKE_BUILD_TYPE=Debug -DSET719K_SANITIZE=ON "$@"
+  configure_and_build sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DSET719K_SANITIZE=ON -DSET719K_FUZZ=ON "$@"
+}
+
+# The fuzz targets alone, optimised, for long runs (scripts/fuzz).
+build_fuzz() {
+  configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DSET719K_FUZZ=ON -- fuzz_transactions fuzz_readouts fuzz_parsers fuzz_seeds
 }
 
 build_win32() {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,21 @@ TEST(ClockResponseParse, LineTooShortForTheFieldsLeavesRecordAlone) {
   }
 }
 
+// Found by fuzzing: the minute runs to the end of the clock text, so it can
+// hold more digits than an int takes. Where long is wider than int, the
+// number used to wrap round into some other int instead of staying out of
+// range.
+TEST(ClockResponseParse, NumberBeyondAnIntIsHeldAtTheLimitNotWrappedRound) {
+  // The fuzzer's line: nines from position 13 on, so the minute is nineteen
+  // of them (strtol gives LONG_MAX, which wrapped to -1).
+  const std::string line = "RESIVON...3.1" + std::string(34, '9');
+  std::tm record = marked_record();
+  ASSERT_TRUE(parse_clock_response(line.c_str(), record));
+  EXPECT_EQ(std::numeric_limits<int>::max(), record.tm_min);
+  EXPECT_EQ(99998, record.tm_mon);
+  EXPECT_EQ("", format_clock_display(record));
+}
+
 TEST(ClockDisplay, RefusesFieldsOutsideTheCalendarInsteadOfHandingThemToStrftime) {
   struct Field {
     int std::tm::*member;
@@ -149,6 +165,16 @@ TEST_F(InstrumentClockTest, ReadGivesTheTextTheFieldsAndWhatTheOperatorSees) {
     EXPECT_EQ(reading.time.has_value(), c.complete);
     EXPECT_EQ(clock_shown(reading), c.shown);
   }
+}
+
+// 4294967301 is 2^32 + 5: wrapped into an int it was minute 5, and the
+// operator was shown 12:05, a time the instrument never sent.
+TEST_F(InstrumentClockTest, MinuteTooLongForAnIntIsShownAsSentNotAsAMadeUpTime) {
+  model.state.clock = "05/23/08 124294967301";  // the response line's 38 characters
+  const ClockReading reading = read_instrument_clock();
+  ASSERT_TRUE(reading.time);
+  EXPECT_FALSE(is_calendar_time(*reading.time));
+  EXPECT_EQ(clock_shown(reading), "05/23/08 124294967301");
 }
 
 TEST_F(InstrumentClockTest, SilentInstrumentGivesNoAnswerAndNothingToShow) {
