@@ -6,7 +6,9 @@
 
 #include "app/dialog.h"
 
-inline constexpr const char* kAboutText = "\tVersion 1.0B\r\n\r\nPublished by the 719K Set project.";
+// A tab, "Version ", the project's version (the one in the file's version
+// resource too), a blank line and the publisher's line.
+extern const char* const kAboutText;
 inline constexpr const char* kAboutCaption = "About TARVELL 719K";
 
 void show_about(DialogHandle dialog);
