@@ -229,11 +229,13 @@ class Automation:
                         what="box %r closed" % box.caption)
 
     def wait_for_boxes(self, timeout_s, count=1, poll_s=0.1):
-        """Waits until at least count boxes are shown; returns them."""
+        """Waits until at least count boxes are shown; returns them. A box is
+        taken once it has its caption: Wine creates the window first and sets
+        the caption a moment later, which a loaded machine can catch."""
         deadline = time.monotonic() + timeout_s
         while True:
             shown = self.boxes()
-            if len(shown) >= count:
+            if len(shown) >= count and all(box.caption for box in shown):
                 return shown
             if time.monotonic() > deadline:
                 raise AutomationError("no box within %.0f s" % timeout_s)
