@@ -71,7 +71,8 @@ bool close_pending = false;
 // cancel the download that the first started; a click on Cancel just as the
 // download ends by itself would start a new one, which empties the list.
 // So a click on that button within the double-click time of either moment
-// does nothing; Escape cancels at any time.
+// does nothing, unless the operator has run another command since; Escape
+// cancels at any time.
 int cancellable_button = 0;
 std::int64_t cancellable_changed_ms = 0;
 // A cancelled operation may have left the rest of an instrument's line on
@@ -148,6 +149,8 @@ bool handle_dialog_command(DialogHandle dialog, int command_id) {
   const Route* route = route_for(command_id);
   if (!route) return false;
   if (is_second_click(command_id)) return true;
+  // Another command in between: the next click on the button is a new one.
+  if (route->kind != RouteKind::cancellable_operation) cancellable_button = 0;
   if (route->kind == RouteKind::direct) {
     route->handler(dialog);
   } else {

@@ -12,8 +12,8 @@
 //   - Download Log's cancel: its own button, which reads "Cancel" and stays
 //     enabled while it runs, and Escape. A click on that button within the
 //     system's double-click time after the download started or ended does
-//     nothing, so that neither half of a double-click undoes the other;
-//     Escape cancels at any time;
+//     nothing (unless another command ran in between), so that neither half
+//     of a double-click undoes the other; Escape cancels at any time;
 //   - the close box, which cancels the exchange in progress at once and ends
 //     the dialog (port closed, end code 0) as soon as the operation has
 //     returned; from then on no message box is shown.

@@ -363,4 +363,12 @@ TEST_F(DownloadCancel, ClickOnCancelJustAsTheDownloadEndsStartsNoNewOne) {
   EXPECT_EQ(readings("C00001", 2), fake_dialog().list_items) << "a later click downloads again";
 }
 
+TEST_F(DownloadCancel, ClickAfterAnotherCommandDownloadsHoweverSoonItComes) {
+  press(IDC_DOWNLOAD_LOG);
+  press(IDC_ABOUT);  // answered at once, in no time
+  model.state.log_lines = readings("C00001", 2);
+  press(IDC_DOWNLOAD_LOG);
+  EXPECT_EQ(readings("C00001", 2), fake_dialog().list_items) << "the operator did something else in between";
+}
+
 }  // namespace
