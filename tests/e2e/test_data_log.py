@@ -1,5 +1,6 @@
 """Download Log, Export Log and Erase Instrument Data under Wine, against
-instrument-sim: the list, the export file through the save dialog, the
+instrument-sim: the list, the export file through the save dialog (and the
+native 719k's download of the same log, byte for byte the same), the
 overwrite question, the erase question and a download that stops part-way.
 
 What the program should show and write is worked out here from the
@@ -9,10 +10,14 @@ pause, so only the tests whose subject is the content use a whole log.
 """
 
 import os
+import shutil
+import subprocess
 import time
 
 from harness import ids, setting, windows_path
+from simulator import Simulator
 from test_connection import ConnectionTest
+import winebox
 
 # The instrument's heading lines as it sends them and as the program keeps them.
 RECEIVED_BANNER = "  719   VER. 3.1"
@@ -136,9 +141,21 @@ class DataLogTest(ConnectionTest):
 
 
 class DownloadAndExport(DataLogTest):
-    def test_sample_log_is_listed_with_separators_and_exported_byte_for_byte(self):
+    def download_with_719k(self, state_file):
+        """The native 719k downloads the same log from a simulator of its own
+        while the dialog works; returns the process."""
+        simulator = Simulator(shutil.copy(state_file, os.path.join(self.work, "for_719k.txt")))
+        self.addCleanup(simulator.stop)
+        download = subprocess.Popen([setting("SET719K_CLI"), "log", "download", "--port", simulator.pty],
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    preexec_fn=winebox.die_with_parent)
+        self.addCleanup(winebox.stop_process, download)
+        return download
+
+    def test_sample_log_is_listed_with_separators_exported_byte_for_byte_and_719k_downloads_the_same(self):
         log = read_log(setting("SET719K_SAMPLE_STATE"))
-        self.start_with_log(log)
+        state_file = self.start_with_log(log)
+        native_download = self.download_with_719k(state_file)
         ui = self.ui
         self.download()
         self.assertEqual(ui.list_items(ids.IDC_LOG_LIST), expected_list(log))
@@ -163,6 +180,10 @@ class DownloadAndExport(DataLogTest):
         # The rule above, pinned to one row written out by hand.
         self.assertEqual(exported.split(b"\r\n")[1], b'000123,000000042,"M1",05/23/08 1432,A00017,  12,OK')
         self.assertFalse(os.path.exists(typed))
+
+        downloaded, messages = native_download.communicate(timeout=OPERATION_TIMEOUT_S)
+        self.assertEqual(native_download.returncode, 0, messages)
+        self.assertEqual(downloaded, exported)
 
 
 class OverwriteQuestion(DataLogTest):
