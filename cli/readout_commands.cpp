@@ -7,6 +7,7 @@
 // rest would fail the same way, each after another 13 s; what was read is
 // printed all the same.
 
+#include <algorithm>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -25,12 +26,10 @@ namespace {
 constexpr const char* kNoAnswer = "the instrument did not answer";
 constexpr const char* kClockNotRead = "could not read the clock: the instrument did not answer";
 
-// Reads all eight settings, naming the one that failed.
-SettingTexts read_all_settings(const Streams& streams, bool& all_read) {
-  all_read = true;
-  return read_settings([&streams, &all_read](Setting setting, const std::optional<std::string>& value) {
+// Reads the eight settings, naming the one that failed (the reads end there).
+SettingTexts read_all_settings(const Streams& streams) {
+  return read_settings([&streams](Setting setting, const std::optional<std::string>& value) {
     if (!value) {
-      all_read = false;
       report_failure(streams, std::string("could not read ") + setting_name(setting).name + ": " + kNoAnswer);
     }
     return value.has_value();
@@ -38,8 +37,9 @@ SettingTexts read_all_settings(const Streams& streams, bool& all_read) {
 }
 
 int print_settings(const Invocation& invocation, const Streams& streams, bool orders_confirmed) {
-  bool all_read = false;
-  const SettingTexts values = read_all_settings(streams, all_read);
+  const SettingTexts values = read_all_settings(streams);
+  const bool all_read =
+      std::all_of(values.begin(), values.end(), [](const std::optional<std::string>& value) { return value.has_value(); });
   streams.out << (invocation.json ? settings_json(values) : settings_text(values));
   return all_read && orders_confirmed ? kExitDone : kExitFailed;
 }
