@@ -1,7 +1,7 @@
 #include "app/busy.h"
 
 #include "app/control_ids.h"
-#include "link/serial_port.h"
+#include "app/dialog_connection.h"
 
 namespace {
 // The top of the range of the operation in progress: busy_finish fills the
@@ -27,11 +27,11 @@ void busy_start(DialogHandle dialog, const char* busy_text, int top, int step) {
 
 void progress_step(DialogHandle dialog) {
   if (busy_position >= busy_top) return;
-  step_progress(dialog);
+  advance_progress_bar(dialog);
   busy_position += busy_step;
 }
 
 void busy_finish(DialogHandle dialog) {
   set_progress_position(dialog, busy_top);
-  set_control_text(dialog, IDC_STATUS, serial_port_is_open() ? kStatusConnected : kStatusDisconnected);
+  set_control_text(dialog, IDC_STATUS, dialog_connected() ? kStatusConnected : kStatusDisconnected);
 }

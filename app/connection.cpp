@@ -4,10 +4,10 @@
 
 #include "app/busy.h"
 #include "app/control_ids.h"
+#include "app/dialog_connection.h"
 #include "app/set_time.h"
 #include "instrument/firmware.h"
 #include "link/port_name.h"
-#include "link/serial_port.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string chosen_port_name(DialogHandle dialog) {
 
 void fail_connect(DialogHandle dialog) {
   show_message_box(dialog, kCommunicationsErrorBox);
-  serial_port_close();
+  close_dialog_connection();
   // A second busy start empties the bar and leaves the failure on the status.
   busy_start(dialog, kConnectFailedText, kConnectProgressTop, kConnectProgressStep);
   enable_instrument_buttons(dialog, false);
@@ -47,13 +47,14 @@ void fail_connect(DialogHandle dialog) {
 
 void connect_instrument(DialogHandle dialog) {
   busy_start(dialog, kConnectBusyText, kConnectProgressTop, kConnectProgressStep);
-  // A port that does not open is not the end: the version query below then
-  // fails at once for want of a port and leads into the failure path, so the
-  // operator sees both boxes.
-  if (!serial_port_open(chosen_port_name(dialog).c_str())) show_message_box(dialog, kPortUnavailableBox);
+  // A port that does not open leads into the same failure path as a silent
+  // instrument, so the operator sees both boxes.
+  const bool opened = open_dialog_connection(chosen_port_name(dialog));
+  if (!opened) show_message_box(dialog, kPortUnavailableBox);
   progress_step(dialog);
 
-  const std::optional<std::string> firmware_version = read_firmware_version();
+  const std::optional<std::string> firmware_version =
+      opened ? read_firmware_version(dialog_instrument()) : std::nullopt;
   if (!firmware_version) {
     fail_connect(dialog);
     return;
@@ -73,7 +74,7 @@ void connect_instrument(DialogHandle dialog) {
 }
 
 void disconnect_instrument(DialogHandle dialog) {
-  serial_port_close();
+  close_dialog_connection();
   enable_instrument_buttons(dialog, false);
   enable_control(dialog, IDC_CONNECT, true);
   enable_control(dialog, IDC_PORT, true);

@@ -4,13 +4,13 @@
 // Connect opens the chosen port (its name read with room for
 // kPortNameMaxChars characters, link/port_name.h), asks for the firmware
 // version and shows it with the instrument's clock; only the version query
-// decides whether the dialog goes into the connected state. A port that cannot be opened gets
-// its "Port Unavailable" box here (the link shows nothing), after which the
-// version query fails at once and the ordinary failure path runs.
+// decides whether the dialog goes into the connected state. A port that
+// cannot be opened gets its "Port Unavailable" box here (the link shows
+// nothing), after which the ordinary failure path runs without a query.
 // Disconnect closes the port and sends nothing.
 //
-// The connection state is nothing but the open port and the enable sets
-// below: this module keeps no state of its own. It deliberately leaves
+// The connection state is nothing but the open port (app/dialog_connection.h)
+// and the enable sets below: this module keeps no state of its own. It deliberately leaves
 // Export Log and Print Log alone (a download enables them for good), and
 // neither operation clears a field.
 

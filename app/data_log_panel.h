@@ -20,6 +20,9 @@
 // confirm. It leaves the list as it is, and touches neither the status bar
 // nor the progress bar.
 
+#include <string>
+#include <vector>
+
 #include "app/dialog.h"
 
 inline constexpr const char* kDownloadLogBusyText = "Downloading Data Log...";
@@ -29,4 +32,7 @@ inline constexpr const char* kCancelCaption = "Cancel";
 inline constexpr const char* kDownloadCancelledText = "Download cancelled";
 
 void download_log(DialogHandle dialog);
+// The lines of the last download, as received, which Export Log writes: the
+// program's only copy of the log, empty until the first download.
+const std::vector<std::string>& downloaded_log_lines();
 void erase_instrument_data(DialogHandle dialog);

@@ -46,7 +46,7 @@ void set_choice_list(DialogHandle dialog, int control_id, const std::vector<std:
 // --- Progress bar (IDC_PROGRESS) ------------------------------------------
 void set_progress_range(DialogHandle dialog, int top);  // range 0 to top
 void set_progress_step(DialogHandle dialog, int step);
-void step_progress(DialogHandle dialog);
+void advance_progress_bar(DialogHandle dialog);  // one step of set_progress_step
 void set_progress_position(DialogHandle dialog, int position);
 
 // --- Log list (IDC_LOG_LIST) ----------------------------------------------

@@ -83,7 +83,7 @@ void set_progress_step(DialogHandle dialog, int step) {
   send_to_control(dialog, IDC_PROGRESS, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
 }
 
-void step_progress(DialogHandle dialog) { send_to_control(dialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+void advance_progress_bar(DialogHandle dialog) { send_to_control(dialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
 
 void set_progress_position(DialogHandle dialog, int position) {
   send_to_control(dialog, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);

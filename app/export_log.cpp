@@ -7,7 +7,6 @@
 #include "app/data_log_panel.h"
 #include "app/files.h"
 #include "datalog/csv.h"
-#include "instrument/data_log.h"
 
 namespace {
 

@@ -13,10 +13,9 @@
 #include <windows.h>
 
 #include "app/control_ids.h"
+#include "app/dialog_connection.h"
 #include "app/operation.h"
 #include "app/port_list.h"
-#include "link/link_cancel.h"
-#include "link/serial_port.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ void dispatch_pending_messages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      link_cancel_request();
+      dialog_cancel().request();
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
@@ -59,7 +58,7 @@ void initialise(HWND dialog) {
     SendDlgItemMessageA(dialog, limit.control_id, EM_LIMITTEXT, static_cast<WPARAM>(limit.max_chars), 0);
   }
   g_main_dialog = dialog;
-  set_serial_wait_hook(dispatch_pending_messages);
+  set_dialog_wait_hook(dispatch_pending_messages);
   main_dialog_opened(dialog);
 }
 
@@ -98,7 +97,7 @@ INT_PTR CALLBACK main_dialog_procedure(HWND dialog, UINT message, WPARAM wparam,
     case WM_SIZE:
       return TRUE;
     case WM_DESTROY:
-      set_serial_wait_hook(nullptr);
+      set_dialog_wait_hook(nullptr);
       g_main_dialog = nullptr;
       return FALSE;
     default:

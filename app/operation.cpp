@@ -8,13 +8,12 @@
 #include "app/connection.h"
 #include "app/control_ids.h"
 #include "app/data_log_panel.h"
+#include "app/dialog_connection.h"
 #include "app/export_log.h"
 #include "app/port_list.h"
 #include "app/print_log.h"
 #include "app/set_time.h"
 #include "app/settings_panel.h"
-#include "link/link_cancel.h"
-#include "link/serial_port.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ struct Route {
 };
 
 void close_program(DialogHandle dialog, int end_code) {
-  serial_port_close();
+  close_dialog_connection();
   end_dialog(dialog, end_code);
 }
 
@@ -112,16 +111,16 @@ std::vector<int> controls_to_lock(const Route& operation) {
 
 void run_operation(DialogHandle dialog, const Route& operation) {
   running_operation = &operation;
-  link_cancel_clear();
-  if (input_may_be_stale) serial_port_discard_input();
+  dialog_cancel().clear();
+  if (input_may_be_stale) discard_dialog_input();
   input_may_be_stale = false;
   lock_controls(dialog, controls_to_lock(operation));
   note_cancellable_change(operation);
   operation.handler(dialog);
   note_cancellable_change(operation);
   unlock_controls(dialog);
-  input_may_be_stale = link_cancel_requested();
-  link_cancel_clear();
+  input_may_be_stale = dialog_cancel().requested();
+  dialog_cancel().clear();
   running_operation = nullptr;
   if (close_pending) close_program(dialog, kEndCodeClosed);
 }
@@ -133,7 +132,7 @@ void main_dialog_opened(DialogHandle dialog) {
   close_pending = false;
   input_may_be_stale = false;
   cancellable_button = 0;
-  link_cancel_clear();
+  dialog_cancel().clear();
   suppress_message_boxes(false);
   refresh_port_list(dialog);
 }
@@ -141,7 +140,7 @@ void main_dialog_opened(DialogHandle dialog) {
 bool handle_dialog_command(DialogHandle dialog, int command_id) {
   if (running_operation) {
     if (cancels_running_operation(command_id)) {
-      if (!is_second_click(command_id)) link_cancel_request();
+      if (!is_second_click(command_id)) dialog_cancel().request();
       return true;
     }
     return route_for(command_id) != nullptr;
@@ -166,5 +165,5 @@ void handle_close_box(DialogHandle dialog) {
   }
   close_pending = true;
   suppress_message_boxes(true);
-  link_cancel_request();
+  dialog_cancel().request();
 }

@@ -2,6 +2,7 @@
 
 #include "app/busy.h"
 #include "app/control_ids.h"
+#include "app/dialog_connection.h"
 #include "instrument/clock.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr int kSetTimeProgressStep = 10;
 // the instrument's clock is then left alone and only read back.
 void run_set_time(DialogHandle dialog, const std::tm* local_time) {
   busy_start(dialog, kSetTimeBusyText, kSetTimeProgressTop, kSetTimeProgressStep);
-  if (local_time != nullptr) set_instrument_clock(*local_time);
+  if (local_time != nullptr) set_instrument_clock(dialog_instrument(), *local_time);
   progress_step(dialog);
   show_instrument_clock(dialog);
   progress_step(dialog);
@@ -24,7 +25,7 @@ void run_set_time(DialogHandle dialog, const std::tm* local_time) {
 }  // namespace
 
 void show_instrument_clock(DialogHandle dialog) {
-  set_control_text(dialog, IDC_DATETIME, clock_shown(read_instrument_clock()));
+  set_control_text(dialog, IDC_DATETIME, clock_shown(read_instrument_clock(dialog_instrument())));
 }
 
 void set_time_to(DialogHandle dialog, const std::tm& local_time) { run_set_time(dialog, &local_time); }

@@ -4,6 +4,7 @@
 
 #include "app/busy.h"
 #include "app/control_ids.h"
+#include "app/dialog_connection.h"
 #include "instrument/settings.h"
 
 namespace {
@@ -18,8 +19,8 @@ constexpr int kSettingEdits[kSettingCount] = {
     IDC_OPERATING_MODE, IDC_ALARM, IDC_SPAN, IDC_RESPONSE_FACTOR,
 };
 
-// The operating mode, shown whole, shows the failure marker's text when its
-// query failed.
+// The operating mode, shown whole, shows "err", the text of a failed
+// exchange, when its query failed.
 constexpr const char* kUnreadModeText = "err";
 
 constexpr MessageBoxSpec kSettingsNotReadBox = {
@@ -44,7 +45,7 @@ std::string shown_value(Setting setting, const std::optional<std::string>& value
 void get_config(DialogHandle dialog) {
   busy_start(dialog, kGetConfigBusyText, kGetConfigTop, kConfigProgressStep);
   bool any_failed = false;
-  read_settings([dialog, &any_failed](Setting setting, const std::optional<std::string>& value) {
+  read_settings(dialog_instrument(), [dialog, &any_failed](Setting setting, const std::optional<std::string>& value) {
     any_failed = any_failed || !value;
     set_control_text(dialog, edit_of(setting), shown_value(setting, value));
     progress_step(dialog);
@@ -59,7 +60,7 @@ void save_config(DialogHandle dialog) {
 
   SettingTexts values;
   for (Setting setting : kAllSettings) {
-    if (setting_rule(setting).order) text_of(values, setting) = get_control_text(dialog, edit_of(setting));
+    if (setting_rule(setting).writable) text_of(values, setting) = get_control_text(dialog, edit_of(setting));
   }
   // The order carries the text as taken, not the converted number: " 2" and
   // "+3" go out as typed.
@@ -71,6 +72,6 @@ void save_config(DialogHandle dialog) {
     progress_step(dialog);  // the access level's step, sent or not
   }
 
-  write_settings(values, [dialog](Setting, OrderOutcome) { progress_step(dialog); });
+  write_settings(dialog_instrument(), values, [dialog](Setting, OrderOutcome) { progress_step(dialog); });
   busy_finish(dialog);
 }

@@ -17,8 +17,9 @@ constexpr const char* kDialogClassName = "_19ksetClass";
 // The predefined dialog box class, by atom.
 constexpr ATOM kSystemDialogClassAtom = 0x8002;
 constexpr DWORD kAllCommonControlClasses = 0xFF;
-// The window class could not be set up: end quietly.
-constexpr int kExitClassFailure = 0;
+// The exit code when the window class could not be set up: the program
+// ends quietly, as after the close box.
+constexpr int kExitCodeWithoutWindowClass = 0;
 
 // The class record is 48 bytes only in the 32-bit build; a literal 48 in the
 // 64-bit build makes RegisterClassExA fail, so cbSize is always sizeof.
@@ -36,11 +37,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   WNDCLASSEXA dialog_class{};
   dialog_class.cbSize = sizeof dialog_class;
-  if (!GetClassInfoExA(nullptr, MAKEINTATOM(kSystemDialogClassAtom), &dialog_class)) return kExitClassFailure;
+  if (!GetClassInfoExA(nullptr, MAKEINTATOM(kSystemDialogClassAtom), &dialog_class)) return kExitCodeWithoutWindowClass;
   dialog_class.hInstance = instance;
   dialog_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM_ICON));
   dialog_class.lpszClassName = kDialogClassName;
-  if (!RegisterClassExA(&dialog_class)) return kExitClassFailure;
+  if (!RegisterClassExA(&dialog_class)) return kExitCodeWithoutWindowClass;
 
   return run_main_dialog(instance);
 }

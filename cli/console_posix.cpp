@@ -12,15 +12,15 @@
 
 #include <atomic>
 
-#include "link/link_cancel.h"
 
 namespace {
 
 std::atomic<bool> interrupt_seen{false};
+CancelToken interrupt_cancel;
 
 void on_interrupt(int) {
   interrupt_seen = true;
-  link_cancel_request();
+  interrupt_cancel.request();
 }
 
 }  // namespace
@@ -41,5 +41,6 @@ void catch_interrupts() {
 }
 
 bool interrupted() { return interrupt_seen; }
+const CancelToken& interrupt_token() { return interrupt_cancel; }
 
 void use_binary_stdout() {}

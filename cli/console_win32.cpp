@@ -17,11 +17,11 @@
 
 #include <atomic>
 
-#include "link/link_cancel.h"
 
 namespace {
 
 std::atomic<bool> interrupt_seen{false};
+CancelToken interrupt_cancel;
 
 BOOL WINAPI on_console_event(DWORD event) {
   switch (event) {
@@ -29,7 +29,7 @@ BOOL WINAPI on_console_event(DWORD event) {
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
       interrupt_seen = true;
-      link_cancel_request();
+      interrupt_cancel.request();
       return TRUE;
     default:
       return FALSE;
@@ -44,5 +44,6 @@ bool stderr_is_terminal() { return _isatty(_fileno(stderr)) != 0; }
 void catch_interrupts() { SetConsoleCtrlHandler(on_console_event, TRUE); }
 
 bool interrupted() { return interrupt_seen; }
+const CancelToken& interrupt_token() { return interrupt_cancel; }
 
 void use_binary_stdout() { _setmode(_fileno(stdout), _O_BINARY); }

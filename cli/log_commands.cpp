@@ -10,10 +10,12 @@
 #include <fstream>
 #include <string>
 
-#include "cli/command_runs.h"
+#include "cli/command_entries.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
+#include "cli/messages.h"
 #include "cli/output.h"
+#include "cli/port_session.h"
 #include "datalog/readings.h"
 #include "instrument/data_log.h"
 
@@ -71,13 +73,14 @@ bool yes_answer(const std::string& answer) { return answer == "y" || answer == "
 }  // namespace
 
 int run_log_download(const Invocation& invocation, const Streams& streams) {
-  return run_on_port(invocation, streams, [&invocation, &streams] {
-    DownloadOutcome outcome;
+  return run_on_port(invocation, streams, [&invocation, &streams](Instrument& instrument) {
+    DataLogDownload download;
     {
       DownloadProgress progress(streams, stderr_is_terminal() && !invocation.quiet);
-      outcome = download_data_log([&progress](std::size_t lines) { progress.update(lines); });
+      download = download_data_log(instrument, [&progress](std::size_t lines) { progress.update(lines); });
     }
-    const std::vector<std::string> lines = downloaded_log_lines();
+    const DownloadOutcome outcome = download.outcome;
+    const std::vector<std::string>& lines = download.lines;
     if (!write_output(invocation, streams, log_output(lines, invocation.format))) {
       report(streams, "cannot write " + (invocation.output_path.empty() ? "standard output" : invocation.output_path));
       return kExitFailed;
@@ -110,8 +113,8 @@ int run_log_erase(const Invocation& invocation, const Streams& streams) {
       return kExitDone;
     }
   }
-  return run_on_port(invocation, streams, [&invocation, &streams] {
-    if (!erase_data_log()) {
+  return run_on_port(invocation, streams, [&invocation, &streams](Instrument& instrument) {
+    if (!erase_data_log(instrument)) {
       report_failure(streams, "the instrument did not confirm the erase");
       return kExitFailed;
     }

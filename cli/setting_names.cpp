@@ -68,7 +68,7 @@ std::optional<SettingTexts> parse_setting_assignments(const std::vector<std::str
     const std::optional<Setting> setting = setting_named(name);
     if (!setting) {
       error = "unknown setting \"" + name + "\"";
-    } else if (!setting_rule(*setting).order) {
+    } else if (!setting_rule(*setting).writable) {
       error = name + " is read only";
     } else if (text_of(values, *setting)) {
       error = name + " is given twice";

@@ -6,7 +6,6 @@
 
 #include "cli/arguments.h"
 #include "cli/output.h"
-#include "link/exchange_trace.h"
 
 namespace {
 
@@ -45,8 +44,12 @@ const char* outcome_name(StageOutcome outcome) {
 
 std::string bytes_of(const TraceEvent& event) { return latin1_to_utf8(std::string(event.bytes, event.count)); }
 
-void describe(const TraceEvent& event, Json& json) {
+// False for the events that the file leaves out (a read beginning: the read
+// event that ends it says all).
+bool describe(const TraceEvent& event, Json& json) {
   switch (event.kind) {
+    case TraceEventKind::read_started:
+      return false;
     case TraceEventKind::exchange_started:
       json["event"] = "exchange";
       json["kind"] = exchange_name(event.exchange);
@@ -73,6 +76,7 @@ void describe(const TraceEvent& event, Json& json) {
       break;
   }
   if (!event.succeeded) json["failed"] = true;
+  return true;
 }
 
 }  // namespace
@@ -84,18 +88,19 @@ bool ExchangeTraceFile::open(const std::string& path, const std::string& port_na
   write_line({{"event", "open"},
               {"port", latin1_to_utf8(port_name)},
               {"program", std::string(kProgramName) + " " + SET719K_VERSION}});
-  set_exchange_trace([this](const TraceEvent& event) {
-    Json json;
-    describe(event, json);
-    write_line(json);
-  });
   return true;
 }
 
+ExchangeTraceSink ExchangeTraceFile::sink() {
+  if (!file_.is_open()) return nullptr;
+  return [this](const TraceEvent& event) {
+    Json json;
+    if (describe(event, json)) write_line(json);
+  };
+}
+
 ExchangeTraceFile::~ExchangeTraceFile() {
-  if (!file_.is_open()) return;
-  set_exchange_trace(nullptr);
-  write_line({{"event", "close"}});
+  if (file_.is_open()) write_line({{"event", "close"}});
 }
 
 void ExchangeTraceFile::write_line(const nlohmann::ordered_json& event) {

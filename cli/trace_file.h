@@ -24,17 +24,22 @@
 #include <fstream>
 #include <string>
 
+#include "link/exchange_trace.h"
+
 class ExchangeTraceFile {
  public:
   ExchangeTraceFile() = default;
   ExchangeTraceFile(const ExchangeTraceFile&) = delete;
   ExchangeTraceFile& operator=(const ExchangeTraceFile&) = delete;
-  // Ends the trace: the close event, and the link reports to nobody.
+  // Ends the trace with the close event. The sink must not be used after.
   ~ExchangeTraceFile();
 
-  // Creates the file (replacing one) and has the link report to it. False
-  // when the file cannot be written.
+  // Creates the file (replacing one). False when it cannot be written.
   bool open(const std::string& path, const std::string& port_name);
+
+  // What the instrument reports to: this file's events, or nothing when no
+  // file is open.
+  ExchangeTraceSink sink();
 
  private:
   void write_line(const nlohmann::ordered_json& event);

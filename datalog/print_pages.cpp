@@ -1,6 +1,6 @@
 #include "datalog/print_pages.h"
 
-#include "link/log_transfer.h"
+#include "datalog/log_list.h"
 
 static_assert(kPrintLinesPerPage == 58, "the instrument's printed log has 58 lines a page");
 
@@ -14,11 +14,7 @@ int device_units(int units, int dots_per_inch) {
 
 }  // namespace
 
-const std::string& printed_text(const std::string& item) {
-  static const std::string long_header = kLongColumnHeader;
-  static const std::string short_header = kShortColumnHeader;
-  return item == long_header ? short_header : item;
-}
+std::string printed_text(const std::string& item) { return item == kLongColumnHeader ? kShortColumnHeader : item; }
 
 std::vector<PrintedPage> lay_out_pages(const std::vector<std::string>& items, PrinterResolution resolution) {
   const int x = device_units(kPrintLeftUnits, resolution.dots_per_inch_x);

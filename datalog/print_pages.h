@@ -34,7 +34,7 @@ using PrintedPage = std::vector<PrintedLine>;
 
 // The text printed for a list item: the short column header for the long
 // one, every other item unchanged.
-const std::string& printed_text(const std::string& item);
+std::string printed_text(const std::string& item);
 
 // The pages for the list's items on a device of the given resolution. An
 // empty list gives no page.

@@ -5,16 +5,13 @@
 #include <cstring>
 #include <limits>
 
-#include "link/commands.h"
-#include "link/transaction.h"
+#include "instrument/exchanges.h"
 
 // The instrument works with two-digit years; GCC's -Wformat-y2k flags every
 // "%y", which here is the wire and display format, not an oversight.
 #pragma GCC diagnostic ignored "-Wformat-y2k"
 
 namespace {
-
-std::tm the_instrument_time{};
 
 // Positions in the clock text "MM/DD/YY HHMM".
 constexpr std::size_t kMonthAt = 0;
@@ -59,16 +56,15 @@ std::string order_value_text(const std::tm& time) {
 
 }  // namespace
 
-std::string clock_text_of(const char* response_line) {
-  std::size_t length = std::strlen(response_line);
-  return length > kClockTextPosition ? std::string(response_line + kClockTextPosition) : std::string();
+std::string clock_text_of(const std::string& response_line) {
+  return response_line.size() > kClockTextPosition ? response_line.substr(kClockTextPosition) : std::string();
 }
 
-bool parse_clock_response(const char* response_line, std::tm& record) {
-  if (std::strlen(response_line) < kClockResponseMinLength) return false;
+bool parse_clock_response(const std::string& response_line, std::tm& record) {
+  if (response_line.size() < kClockResponseMinLength) return false;
 
   char clock_text[kClockBufferSize] = {};
-  std::strncpy(clock_text, response_line + kClockTextPosition, sizeof clock_text - 1);
+  response_line.copy(clock_text, sizeof clock_text - 1, kClockTextPosition);
 
   // Cut in place, each field read before the terminator that would end it
   // is written: the minute runs to the end of the text, the month up to its
@@ -102,15 +98,14 @@ std::string set_time_order_text(const std::tm& local_time) {
   return std::string(command_text(Command::set_real_time)) + order_value_text(local_time);
 }
 
-const std::tm& instrument_time() { return the_instrument_time; }
-
-ClockReading read_instrument_clock() {
+ClockReading read_instrument_clock(Instrument& instrument) {
   ClockReading reading;
-  const char* response = query(command_text(Command::get_real_time));
-  if (transaction_failed(response)) return reading;
+  const std::optional<std::string> response = query_response(instrument, Command::get_real_time);
+  if (!response) return reading;
   reading.answered = true;
-  reading.clock_text = clock_text_of(response);
-  if (parse_clock_response(response, the_instrument_time)) reading.time = the_instrument_time;
+  reading.clock_text = clock_text_of(*response);
+  std::tm record{};
+  if (parse_clock_response(*response, record)) reading.time = record;
   return reading;
 }
 
@@ -122,6 +117,6 @@ std::string clock_shown(const ClockReading& reading) {
   return formatted.empty() ? reading.clock_text : formatted;
 }
 
-bool set_instrument_clock(const std::tm& local_time) {
-  return !transaction_failed(order(set_time_order_text(local_time).c_str()));
+bool set_instrument_clock(Instrument& instrument, const std::tm& local_time) {
+  return order_confirmed(instrument, set_time_order_text(local_time));
 }

@@ -6,7 +6,8 @@
 // strtol in base 10, cut in place: strtol stops only at a non-digit, so a
 // terminator is written behind a field before it is read (minute first,
 // then terminators at 11, 8 and 5) and no field runs into the next. A
-// complete line updates the instrument time record. Setting the clock sends
+// complete line gives the instrument time record, which belongs to the
+// caller that read it. Setting the clock sends
 // the time to the minute as the order "SET REAL TIME MM/DD/YY HHMM".
 //
 // Deliberately not done: the values the instrument sends are stored as sent
@@ -20,6 +21,8 @@
 #include <optional>
 #include <string>
 
+#include "instrument/instrument.h"
+
 // Where the clock text begins in the response line of "GET REAL TIME".
 inline constexpr std::size_t kClockTextPosition = 17;
 // A response line shorter than this does not hold all five fields.
@@ -29,12 +32,12 @@ inline constexpr std::size_t kClockBufferSize = 40;
 
 // The clock text as received: the response line from position 17 to its
 // end, empty when the line is shorter.
-std::string clock_text_of(const char* response_line);
+std::string clock_text_of(const std::string& response_line);
 
 // Reads the five fields of a "GET REAL TIME" response line into the record
 // (tm_mon, tm_mday, tm_year, tm_hour, tm_min; nothing else is written).
 // False, with the record untouched, when the line is too short to hold them.
-bool parse_clock_response(const char* response_line, std::tm& record);
+bool parse_clock_response(const std::string& response_line, std::tm& record);
 
 // True when every field that the display shows lies in its calendar range.
 bool is_calendar_time(const std::tm& record);
@@ -47,10 +50,6 @@ std::string format_clock_display(const std::tm& record);
 // "SET REAL TIME " followed by "MM/DD/YY HHMM" (24-hour clock, no seconds).
 std::string set_time_order_text(const std::tm& local_time);
 
-// The instrument time record: all zero at start, written only by
-// read_instrument_clock, and only from a complete line.
-const std::tm& instrument_time();
-
 struct ClockReading {
   bool answered = false;
   std::string clock_text;       // as received, from position 17
@@ -58,7 +57,7 @@ struct ClockReading {
 };
 
 // Queries the instrument's clock.
-ClockReading read_instrument_clock();
+ClockReading read_instrument_clock(Instrument& instrument);
 
 // The clock as the operator sees it: empty when the instrument did not
 // answer, "MM/DD/YY  HH:MM AM" for a calendar time, and otherwise the clock
@@ -66,4 +65,4 @@ ClockReading read_instrument_clock();
 std::string clock_shown(const ClockReading& reading);
 
 // Sends the order that sets the clock. True when the instrument confirmed it.
-bool set_instrument_clock(const std::tm& local_time);
+bool set_instrument_clock(Instrument& instrument, const std::tm& local_time);

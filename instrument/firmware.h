@@ -9,12 +9,14 @@
 #include <optional>
 #include <string>
 
+#include "instrument/instrument.h"
+
 inline constexpr std::size_t kFirmwareVersionPosition = 13;
 
 // The version in a response line of "GET VERSION NUMBER": the text from
 // position 13, empty when the line is not longer than that.
-std::string firmware_version_of(const char* response_line);
+std::string firmware_version_of(const std::string& response_line);
 
 // Queries "GET VERSION NUMBER". The version, or nothing when the instrument
 // did not answer.
-std::optional<std::string> read_firmware_version();
+std::optional<std::string> read_firmware_version(Instrument& instrument);

@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "link/commands.h"
+#include "instrument/instrument.h"
 
 // In the order the dialog shows them, top to bottom.
 enum class Setting {
@@ -41,12 +41,11 @@ inline constexpr Setting kAllSettings[kSettingCount] = {
 };
 
 struct SettingRule {
-  Command query;
-  std::optional<Command> order;  // none for the operating mode, which no command sets
-  std::size_t sent_chars;        // characters of a value that its order carries
+  bool writable;           // false for the operating mode, which no command sets
+  std::size_t sent_chars;  // characters of a value that its order carries
 };
 
-// How each setting is read and written.
+// What the front ends need to know of how each setting is written.
 const SettingRule& setting_rule(Setting setting);
 
 // One text per setting, indexed by Setting; empty where there is none.
@@ -61,7 +60,7 @@ inline const std::optional<std::string>& text_of(const SettingTexts& texts, Sett
 
 // The value in a setting's response line: the line from the value position
 // to its end, empty when the line ends before it.
-std::string setting_value_of(Setting setting, const char* response_line);
+std::string setting_value_of(Setting setting, const std::string& response_line);
 
 // The order text for a writable setting and a value: the SET text (with its
 // trailing blank) followed directly by at most sent_chars characters of the
@@ -79,7 +78,7 @@ using SettingReadCallback = std::function<bool(Setting setting, const std::optio
 
 // Runs the eight queries in the instrument's read order. The values read;
 // a setting whose query failed, or that was not asked for, has none.
-SettingTexts read_settings(const SettingReadCallback& on_read);
+SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on_read);
 
 enum class OrderOutcome { not_sent, confirmed, not_confirmed };
 using SettingOrderOutcomes = std::array<OrderOutcome, kSettingCount>;
@@ -90,4 +89,5 @@ using SettingWrittenCallback = std::function<void(Setting setting, OrderOutcome 
 // Sends one order for each writable setting that has a value, in the
 // instrument's write order whatever the order of the settings. Settings
 // without a value, and the operating mode, are not sent.
-SettingOrderOutcomes write_settings(const SettingTexts& values, const SettingWrittenCallback& on_written);
+SettingOrderOutcomes write_settings(Instrument& instrument, const SettingTexts& values,
+                                    const SettingWrittenCallback& on_written);

@@ -4,9 +4,9 @@
 
 namespace {
 
-constexpr const char* kComPrefix = "COM";
+constexpr char kComPrefix[] = "COM";
 constexpr std::size_t kComPrefixChars = 3;
-constexpr const char* kDeviceNamespacePrefix = "\\\\.\\";
+constexpr char kDeviceNamespacePrefix[] = "\\\\.\\";
 // The highest number that Windows resolves without the namespace prefix.
 constexpr int kHighestPlainPortNumber = 9;
 

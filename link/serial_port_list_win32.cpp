@@ -14,7 +14,7 @@
 #include <cstring>
 
 namespace {
-constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 }  // namespace
 
 std::vector<SerialPortInfo> list_serial_ports() {

@@ -40,8 +40,8 @@
 #include <cerrno>
 #include <chrono>
 #include <string>
+#include <utility>
 
-#include "link/link_cancel.h"
 
 namespace {
 
@@ -50,11 +50,6 @@ using std::chrono::milliseconds;
 
 constexpr speed_t kLineSpeed = B2400;
 static_assert(kLinkBaudRate == 2400, "kLineSpeed names the link's baud rate");
-
-int g_port = -1;
-termios g_saved_settings{};
-SerialWaitHook g_wait_hook = nullptr;
-PortOpenFailure g_open_failure = PortOpenFailure::none;
 
 std::string device_path(const std::string& port_name) {
   if (port_name.find('/') != std::string::npos) return port_name;
@@ -96,8 +91,6 @@ void raise_modem_lines(int port) {
   ioctl(port, TIOCMBIS, &lines);
 }
 
-bool ready_for_call() { return g_port >= 0 && !link_cancel_requested(); }
-
 // Every read and write of n bytes may take kLinkTimeoutMs * (n + 1) in all.
 Clock::time_point call_deadline(Clock::time_point start, std::size_t count) {
   return start + milliseconds(kLinkTimeoutMs) * static_cast<milliseconds::rep>(count + 1);
@@ -112,136 +105,129 @@ int slice_ms_until(Clock::time_point deadline) {
 
 enum class Wait { ready, quiet, failed, cancelled };
 
-// Waits one slice at most for the line to be ready for events, then runs the
-// wait hook and looks for a cancel. A signal only shortens the slice.
-Wait wait_for_line(short events, Clock::time_point deadline) {
-  const int slice_ms = slice_ms_until(deadline);
-  pollfd line{g_port, events, 0};
-  const int polled = poll(&line, 1, slice_ms);
-  if (polled < 0 && errno != EINTR) return Wait::failed;
-  Wait result = Wait::quiet;
-  if (polled > 0) {
-    // A hangup (a USB adapter unplugged, a pty whose master closed) comes
-    // with POLLERR and fails the call, as Windows fails a call on a removed
-    // port.
-    if (line.revents & (POLLERR | POLLNVAL)) return Wait::failed;
-    if (line.revents & events) {
-      result = Wait::ready;
-    } else {
-      // POLLHUP alone: the far end is gone but the terminal is not hung up
-      // (a pty's slave for an instant between its master's close and the
-      // hangup that follows). poll would report it again at once; sleeping
-      // out the slice instead lets the call run into its time-out as on a
-      // silent line, unless the hangup comes first and fails it. poll with no
-      // descriptor sleeps and, like the one above, returns early for a
-      // signal.
-      poll(nullptr, 0, slice_ms);
-    }
+class PosixSerialPort final : public SerialPort {
+ public:
+  PosixSerialPort(int device, const termios& found, const CancelToken& cancel, SerialWaitHook wait_hook)
+      : SerialPort(cancel, std::move(wait_hook)), device_(device), saved_settings_(found) {}
+
+  // The exclusive flag stays on the terminal until its last close, and
+  // another holder (the simulator keeps a pty's slave open) may keep it from
+  // that: it is cleared here explicitly.
+  ~PosixSerialPort() override {
+    tcsetattr(device_, TCSANOW, &saved_settings_);
+    ioctl(device_, TIOCNXCL);
+    flock(device_, LOCK_UN);
+    close(device_);
   }
-  if (g_wait_hook) g_wait_hook();
-  if (link_cancel_requested()) return Wait::cancelled;
-  return result;
-}
+
+  bool write(const char* bytes, std::size_t count) override {
+    if (cancel_requested()) return false;
+    const Clock::time_point deadline = call_deadline(Clock::now(), count);
+    std::size_t written = 0;
+    while (written < count) {
+      const ssize_t put = ::write(device_, bytes + written, count - written);
+      if (put > 0) {
+        written += static_cast<std::size_t>(put);
+        continue;
+      }
+      // EAGAIN: the output queue is full (flow control is off, so only a far
+      // end that does not read, such as a pty master, keeps it full).
+      if (put < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (Clock::now() >= deadline) return false;
+      const Wait wait = wait_for_line(POLLOUT, deadline);
+      if (wait == Wait::failed || wait == Wait::cancelled) return false;
+    }
+    return true;
+  }
+
+  int read(char* buffer, std::size_t count) override {
+    if (cancel_requested()) return -1;
+    const Clock::time_point total_deadline = call_deadline(Clock::now(), count);
+    Clock::time_point deadline = total_deadline;
+    std::size_t received = 0;
+    while (received < count && Clock::now() < deadline) {
+      const Wait wait = wait_for_line(POLLIN, deadline);
+      if (wait == Wait::failed || wait == Wait::cancelled) return -1;
+      if (wait == Wait::quiet) continue;
+      // With VMIN and VTIME 0 an empty queue reads 0 (bytes that someone else
+      // took after poll's answer); the next slice waits again.
+      const ssize_t got = ::read(device_, buffer + received, count - received);
+      if (got > 0) {
+        received += static_cast<std::size_t>(got);
+        deadline = std::min(total_deadline, Clock::now() + milliseconds(kLinkTimeoutMs));
+      } else if (got < 0 && errno != EAGAIN && errno != EINTR) {
+        return -1;  // EIO: the device went away
+      }
+    }
+    return static_cast<int>(received);
+  }
+
+  void discard_input() override { tcflush(device_, TCIFLUSH); }
+
+ private:
+  // Waits one slice at most for the line to be ready for events, then runs
+  // the wait hook and looks for a cancel. A signal only shortens the slice.
+  Wait wait_for_line(short events, Clock::time_point deadline) {
+    const int slice_ms = slice_ms_until(deadline);
+    pollfd line{device_, events, 0};
+    const int polled = poll(&line, 1, slice_ms);
+    if (polled < 0 && errno != EINTR) return Wait::failed;
+    Wait result = Wait::quiet;
+    if (polled > 0) {
+      // A hangup (a USB adapter unplugged, a pty whose master closed) comes
+      // with POLLERR and fails the call, as Windows fails a call on a removed
+      // port.
+      if (line.revents & (POLLERR | POLLNVAL)) return Wait::failed;
+      if (line.revents & events) {
+        result = Wait::ready;
+      } else {
+        // POLLHUP alone: the far end is gone but the terminal is not hung up
+        // (a pty's slave for an instant between its master's close and the
+        // hangup that follows). poll would report it again at once; sleeping
+        // out the slice instead lets the call run into its time-out as on a
+        // silent line, unless the hangup comes first and fails it. poll with
+        // no descriptor sleeps and, like the one above, returns early for a
+        // signal.
+        poll(nullptr, 0, slice_ms);
+      }
+    }
+    run_wait_hook();
+    if (cancel_requested()) return Wait::cancelled;
+    return result;
+  }
+
+  const int device_;
+  const termios saved_settings_;
+};
 
 }  // namespace
 
-bool serial_port_open(const char* port_name) {
-  g_open_failure = PortOpenFailure::other;
+SerialPortOpening open_serial_port(const std::string& port_name, const CancelToken& cancel,
+                                   SerialWaitHook wait_hook) {
   // Non-blocking, so that neither the open waits for a carrier nor a read or
   // write blocks past poll's answer.
-  const int port = open(device_path(port_name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (port < 0) {
-    g_open_failure = open_failure_of(errno);
-    return false;
-  }
+  const int device = open(device_path(port_name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (device < 0) return {nullptr, open_failure_of(errno)};
   // TIOCEXCL does not stop root (it may open an exclusive terminal all the
   // same), so our programs also take an advisory lock on the device. On
   // failure TIOCNXCL is not called: the exclusive flag, if set, belongs to
   // the program that holds the port.
-  if (flock(port, LOCK_EX | LOCK_NB) != 0) {
-    g_open_failure = errno == EWOULDBLOCK ? PortOpenFailure::in_use : PortOpenFailure::other;
-    close(port);
-    return false;
+  if (flock(device, LOCK_EX | LOCK_NB) != 0) {
+    const PortOpenFailure failure = errno == EWOULDBLOCK ? PortOpenFailure::in_use : PortOpenFailure::other;
+    close(device);
+    return {nullptr, failure};
   }
   // Saved before anything changes; a device without terminal settings is
   // no serial port.
   termios found{};
-  if (tcgetattr(port, &found) != 0) {
-    close(port);  // drops the lock as well
-    return false;
+  if (tcgetattr(device, &found) != 0) {
+    close(device);  // drops the lock as well
+    return {nullptr, PortOpenFailure::other};
   }
-  g_saved_settings = found;
-  ioctl(port, TIOCEXCL);
-  g_port = port;
-
+  ioctl(device, TIOCEXCL);
   termios settings = found;
   apply_line_settings(settings);
-  tcsetattr(g_port, TCSANOW, &settings);
-  raise_modem_lines(g_port);
-  g_open_failure = PortOpenFailure::none;
-  return true;
+  tcsetattr(device, TCSANOW, &settings);
+  raise_modem_lines(device);
+  return {std::make_unique<PosixSerialPort>(device, found, cancel, std::move(wait_hook)), PortOpenFailure::other};
 }
-
-PortOpenFailure serial_port_open_failure() { return g_open_failure; }
-
-// The exclusive flag stays on the terminal until its last close, and another
-// holder (the simulator keeps a pty's slave open) may keep it from that: it
-// is cleared here explicitly.
-void serial_port_close() {
-  if (g_port < 0) return;
-  tcsetattr(g_port, TCSANOW, &g_saved_settings);
-  ioctl(g_port, TIOCNXCL);
-  flock(g_port, LOCK_UN);
-  close(g_port);
-  g_port = -1;
-}
-
-bool serial_port_is_open() { return g_port >= 0; }
-
-bool serial_port_write(const char* bytes, std::size_t count) {
-  if (!ready_for_call()) return false;
-  const Clock::time_point deadline = call_deadline(Clock::now(), count);
-  std::size_t written = 0;
-  while (written < count) {
-    const ssize_t put = write(g_port, bytes + written, count - written);
-    if (put > 0) {
-      written += static_cast<std::size_t>(put);
-      continue;
-    }
-    // EAGAIN: the output queue is full (flow control is off, so only a far
-    // end that does not read, such as a pty master, keeps it full).
-    if (put < 0 && errno != EAGAIN && errno != EINTR) return false;
-    if (Clock::now() >= deadline) return false;
-    const Wait wait = wait_for_line(POLLOUT, deadline);
-    if (wait == Wait::failed || wait == Wait::cancelled) return false;
-  }
-  return true;
-}
-
-int serial_port_read(char* buffer, std::size_t count) {
-  if (!ready_for_call()) return -1;
-  const Clock::time_point total_deadline = call_deadline(Clock::now(), count);
-  Clock::time_point deadline = total_deadline;
-  std::size_t received = 0;
-  while (received < count && Clock::now() < deadline) {
-    const Wait wait = wait_for_line(POLLIN, deadline);
-    if (wait == Wait::failed || wait == Wait::cancelled) return -1;
-    if (wait == Wait::quiet) continue;
-    // With VMIN and VTIME 0 an empty queue reads 0 (bytes that someone else
-    // took after poll's answer); the next slice waits again.
-    const ssize_t got = read(g_port, buffer + received, count - received);
-    if (got > 0) {
-      received += static_cast<std::size_t>(got);
-      deadline = std::min(total_deadline, Clock::now() + milliseconds(kLinkTimeoutMs));
-    } else if (got < 0 && errno != EAGAIN && errno != EINTR) {
-      return -1;  // EIO: the device went away
-    }
-  }
-  return static_cast<int>(received);
-}
-
-void serial_port_discard_input() {
-  if (g_port >= 0) tcflush(g_port, TCIFLUSH);
-}
-
-void set_serial_wait_hook(SerialWaitHook hook) { g_wait_hook = hook; }

@@ -4,7 +4,8 @@
 //
 // Open takes the port exclusively by its device path (link/port_name.h),
 // saves the time-outs it finds, applies the link time-outs and the
-// instrument's line settings; close puts the saved time-outs back. Once
+// instrument's line settings; destroying the port puts the saved time-outs
+// back. Once
 // CreateFileA has succeeded the open counts as done: a time-out or
 // line-setting call that fails leaves the port as it is, and the exchanges
 // on it report their own failures. No message boxes here: Connect tells the
@@ -24,17 +25,11 @@
 
 #include <windows.h>
 
-#include "link/link_cancel.h"
+#include <utility>
+
 #include "link/port_name.h"
 
 namespace {
-
-HANDLE g_port = INVALID_HANDLE_VALUE;
-// Signalled when the call in progress ends; there is never more than one.
-HANDLE g_call_done = nullptr;
-COMMTIMEOUTS g_saved_timeouts{};
-SerialWaitHook g_wait_hook = nullptr;
-PortOpenFailure g_open_failure = PortOpenFailure::none;
 
 // Every field at kLinkTimeoutMs: a read of n bytes ends at n bytes, at a
 // pause of 400 ms after the first byte, or after 400 * n + 400 ms in all.
@@ -72,50 +67,6 @@ void apply_line_settings(DCB& dcb) {
   dcb.EofChar = 0;
 }
 
-bool ready_for_call() { return g_port != INVALID_HANDLE_VALUE && !link_cancel_requested(); }
-
-OVERLAPPED new_call() {
-  OVERLAPPED call{};
-  call.hEvent = g_call_done;  // ReadFile and WriteFile reset it as they start
-  return call;
-}
-
-// A pending call keeps writing into its buffer and its OVERLAPPED until it
-// has ended, so an abandoned call is cancelled and then waited for, without
-// dispatching anything, before either goes out of scope.
-void abandon_call(OVERLAPPED& call) {
-  CancelIo(g_port);
-  DWORD ignored = 0;
-  GetOverlappedResult(g_port, &call, &ignored, TRUE);
-}
-
-// A read that runs into its time-out ends with the success status
-// STATUS_TIMEOUT. Windows reports that as success; Wine's
-// GetOverlappedResult reports it as a failure with ERROR_TIMEOUT (measured:
-// a 1-byte read of a silent line, 800 ms, no byte). Either way it is a
-// time-out with the count read so far, which is no failure of the port.
-bool call_succeeded(OVERLAPPED& call, DWORD& transferred) {
-  return GetOverlappedResult(g_port, &call, &transferred, FALSE) != FALSE || GetLastError() == ERROR_TIMEOUT;
-}
-
-// Waits for a started call. False when it failed or was cancelled.
-bool finish_call(OVERLAPPED& call, DWORD& transferred) {
-  for (;;) {
-    if (link_cancel_requested()) {
-      abandon_call(call);
-      return false;
-    }
-    DWORD woke = MsgWaitForMultipleObjects(1, &call.hEvent, FALSE, kSerialWaitSliceMs, QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0) return call_succeeded(call, transferred);
-    if (woke == WAIT_TIMEOUT) continue;
-    if (woke != WAIT_OBJECT_0 + 1) {
-      abandon_call(call);
-      return false;
-    }
-    if (g_wait_hook) g_wait_hook();
-  }
-}
-
 // A call that completes at once still signals its event, so both ways of
 // starting end in finish_call.
 bool call_started(BOOL result) { return result != FALSE || GetLastError() == ERROR_IO_PENDING; }
@@ -132,67 +83,109 @@ PortOpenFailure open_failure_of(DWORD error) {
   }
 }
 
+class Win32SerialPort final : public SerialPort {
+ public:
+  Win32SerialPort(HANDLE device, HANDLE call_done, const COMMTIMEOUTS& found, const CancelToken& cancel,
+                  SerialWaitHook wait_hook)
+      : SerialPort(cancel, std::move(wait_hook)), device_(device), call_done_(call_done), saved_timeouts_(found) {}
+
+  ~Win32SerialPort() override {
+    SetCommTimeouts(device_, &saved_timeouts_);
+    CloseHandle(device_);
+    CloseHandle(call_done_);
+  }
+
+  bool write(const char* bytes, std::size_t count) override {
+    if (cancel_requested()) return false;
+    OVERLAPPED call = new_call();
+    DWORD written = 0;
+    if (!call_started(WriteFile(device_, bytes, static_cast<DWORD>(count), nullptr, &call))) return false;
+    return finish_call(call, written);
+  }
+
+  int read(char* buffer, std::size_t count) override {
+    if (cancel_requested()) return -1;
+    OVERLAPPED call = new_call();
+    DWORD received = 0;
+    if (!call_started(ReadFile(device_, buffer, static_cast<DWORD>(count), nullptr, &call))) return -1;
+    if (!finish_call(call, received)) return -1;
+    return static_cast<int>(received);
+  }
+
+  void discard_input() override { PurgeComm(device_, PURGE_RXCLEAR); }
+
+ private:
+  OVERLAPPED new_call() const {
+    OVERLAPPED call{};
+    call.hEvent = call_done_;  // ReadFile and WriteFile reset it as they start
+    return call;
+  }
+
+  // A pending call keeps writing into its buffer and its OVERLAPPED until it
+  // has ended, so an abandoned call is cancelled and then waited for, without
+  // dispatching anything, before either goes out of scope.
+  void abandon_call(OVERLAPPED& call) {
+    CancelIo(device_);
+    DWORD ignored = 0;
+    GetOverlappedResult(device_, &call, &ignored, TRUE);
+  }
+
+  // A read that runs into its time-out ends with the success status
+  // STATUS_TIMEOUT. Windows reports that as success; Wine's
+  // GetOverlappedResult reports it as a failure with ERROR_TIMEOUT (measured:
+  // a 1-byte read of a silent line, 800 ms, no byte). Either way it is a
+  // time-out with the count read so far, which is no failure of the port.
+  bool call_succeeded(OVERLAPPED& call, DWORD& transferred) {
+    return GetOverlappedResult(device_, &call, &transferred, FALSE) != FALSE || GetLastError() == ERROR_TIMEOUT;
+  }
+
+  // Waits for a started call. False when it failed or was cancelled.
+  bool finish_call(OVERLAPPED& call, DWORD& transferred) {
+    for (;;) {
+      if (cancel_requested()) {
+        abandon_call(call);
+        return false;
+      }
+      DWORD woke = MsgWaitForMultipleObjects(1, &call.hEvent, FALSE, kSerialWaitSliceMs, QS_ALLINPUT);
+      if (woke == WAIT_OBJECT_0) return call_succeeded(call, transferred);
+      if (woke == WAIT_TIMEOUT) continue;
+      if (woke != WAIT_OBJECT_0 + 1) {
+        abandon_call(call);
+        return false;
+      }
+      run_wait_hook();
+    }
+  }
+
+  const HANDLE device_;
+  // Signalled when the call in progress ends; there is never more than one.
+  const HANDLE call_done_;
+  COMMTIMEOUTS saved_timeouts_;  // not const: SetCommTimeouts takes a pointer to a mutable record
+};
+
 }  // namespace
 
-bool serial_port_open(const char* port_name) {
-  g_open_failure = PortOpenFailure::other;
-  g_call_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (!g_call_done) return false;
-  HANDLE port = CreateFileA(device_path_for_port(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (port == INVALID_HANDLE_VALUE) {
-    g_open_failure = open_failure_of(GetLastError());
-    CloseHandle(g_call_done);
-    g_call_done = nullptr;
-    return false;
+SerialPortOpening open_serial_port(const std::string& port_name, const CancelToken& cancel,
+                                   SerialWaitHook wait_hook) {
+  HANDLE call_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!call_done) return {nullptr, PortOpenFailure::other};
+  HANDLE device = CreateFileA(device_path_for_port(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (device == INVALID_HANDLE_VALUE) {
+    const PortOpenFailure failure = open_failure_of(GetLastError());
+    CloseHandle(call_done);
+    return {nullptr, failure};
   }
-  g_port = port;
-
-  GetCommTimeouts(g_port, &g_saved_timeouts);
+  COMMTIMEOUTS found{};
+  GetCommTimeouts(device, &found);
   COMMTIMEOUTS timeouts = link_timeouts();
-  SetCommTimeouts(g_port, &timeouts);
+  SetCommTimeouts(device, &timeouts);
 
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  GetCommState(g_port, &dcb);
+  GetCommState(device, &dcb);
   apply_line_settings(dcb);
-  SetCommState(g_port, &dcb);
-  g_open_failure = PortOpenFailure::none;
-  return true;
+  SetCommState(device, &dcb);
+  return {std::make_unique<Win32SerialPort>(device, call_done, found, cancel, std::move(wait_hook)),
+          PortOpenFailure::other};
 }
-
-PortOpenFailure serial_port_open_failure() { return g_open_failure; }
-
-void serial_port_close() {
-  if (g_port == INVALID_HANDLE_VALUE) return;
-  SetCommTimeouts(g_port, &g_saved_timeouts);
-  CloseHandle(g_port);
-  CloseHandle(g_call_done);
-  g_port = INVALID_HANDLE_VALUE;
-  g_call_done = nullptr;
-}
-
-bool serial_port_is_open() { return g_port != INVALID_HANDLE_VALUE; }
-
-bool serial_port_write(const char* bytes, std::size_t count) {
-  if (!ready_for_call()) return false;
-  OVERLAPPED call = new_call();
-  DWORD written = 0;
-  if (!call_started(WriteFile(g_port, bytes, static_cast<DWORD>(count), nullptr, &call))) return false;
-  return finish_call(call, written);
-}
-
-int serial_port_read(char* buffer, std::size_t count) {
-  if (!ready_for_call()) return -1;
-  OVERLAPPED call = new_call();
-  DWORD received = 0;
-  if (!call_started(ReadFile(g_port, buffer, static_cast<DWORD>(count), nullptr, &call))) return -1;
-  if (!finish_call(call, received)) return -1;
-  return static_cast<int>(received);
-}
-
-void serial_port_discard_input() {
-  if (g_port != INVALID_HANDLE_VALUE) PurgeComm(g_port, PURGE_RXCLEAR);
-}
-
-void set_serial_wait_hook(SerialWaitHook hook) { g_wait_hook = hook; }

@@ -1,5 +1,5 @@
 #pragma once
-// Query and order transactions over the open serial port.
+// Query and order transactions (InstrumentLink::query and ::order).
 //
 // Every attempt opens with the attention byte "?" "\r", answered by "!". The
 // host then sends the command line and "\r", checks the echo (one leading
@@ -15,10 +15,7 @@
 // included). A failed stage with budget left uses one unit and retries; a
 // stage reached with its budget at zero still sends and reads, then the
 // transaction fails whatever came. A write or read that the platform reports
-// as failed (no port open included) ends the transaction at once.
-//
-// Results are texts: a query returns its response line, an order its own
-// command text, and every failure the one shared failure marker.
+// as failed ends the transaction at once.
 //
 // A command text longer than kCommandTextMax fails at once with nothing sent:
 // its echo would not fit the receive buffer, and a cut echo can never match.
@@ -26,19 +23,5 @@
 #include <cstddef>
 
 inline constexpr int kTransactionBudget = 15;
-inline constexpr std::size_t kResponseLineMax = 38;  // characters, without NUL
-inline constexpr std::size_t kOrderTextSize = 40;    // callers' work buffer, NUL included
+inline constexpr std::size_t kResponseLineMax = 38;  // characters
 inline constexpr std::size_t kCommandTextMax = 98;   // so that the echo fits the receive buffer
-
-// The failure marker "err": callers recognise failure by identity with it.
-extern const char* const kFailureMarker;
-
-inline bool transaction_failed(const char* result) { return result == kFailureMarker; }
-
-// Runs a query for a GET text. Returns the response line (at most 38
-// characters, valid until the next query) or kFailureMarker.
-const char* query(const char* command_text);
-
-// Runs an order for a SET text followed by its value, or "DO RESET LOG".
-// Returns command_text itself on success, or kFailureMarker.
-const char* order(const char* command_text);

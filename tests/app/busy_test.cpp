@@ -9,22 +9,13 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "link/serial_port.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
+#include "tests/fakes/dialog_fixtures.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
-class Busy : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-  }
-  void TearDown() override { serial_port_close(); }
-};
+using Busy = DialogTest;
 
 TEST_F(Busy, StartEmptiesAFullBarBeforeSettingTheNewRange) {
   fake_dialog().progress_position = 1000;
@@ -52,7 +43,7 @@ TEST_F(Busy, FinishFillsTheBarToTheLatestTopAndShowsTheConnectionState) {
     SCOPED_TRACE(c.top);
     SetUp();
     if (c.port_open) {
-      ASSERT_TRUE(serial_port_open("COM1"));
+      ASSERT_TRUE(open_dialog_connection("COM1"));
     }
     busy_start(fake_dialog_handle(), "earlier operation", 80, 10);
     busy_start(fake_dialog_handle(), "Working...", c.top, 1);

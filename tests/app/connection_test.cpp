@@ -11,10 +11,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "link/serial_port.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
+#include "tests/fakes/dialog_fixtures.h"
 
 namespace {
 
@@ -32,25 +29,15 @@ struct BoxMoment {
   int progress_steps;
   std::int64_t elapsed_us;
 };
-std::vector<BoxMoment> box_moments;
 
-void note_box_moment(const FakeMessageBox& box) {
-  box_moments.push_back({box.caption, fake_dialog().progress_steps, fake_port_elapsed_us()});
-}
-
-class Connection : public ::testing::Test {
+class Connection : public DialogTest {
  protected:
   void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
+    DialogTest::SetUp();
     box_moments.clear();
-    fake_dialog().while_box_shown = note_box_moment;
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
-  }
-  void TearDown() override {
-    serial_port_close();
-    fake_port_attach(nullptr);
+    fake_dialog().while_box_shown = [this](const FakeMessageBox& box) {
+      box_moments.push_back({box.caption, fake_dialog().progress_steps, line.elapsed_us()});
+    };
   }
 
   // A download had enabled these; neither Connect nor Disconnect takes that back.
@@ -68,15 +55,15 @@ class Connection : public ::testing::Test {
     EXPECT_TRUE(fake_dialog().is_enabled(IDC_PRINT_LOG));
   }
 
-  InstrumentModel model;
+  std::vector<BoxMoment> box_moments;
 };
 
 TEST_F(Connection, AnsweringInstrumentConnectsAndShowsVersionAndClock) {
   enable_log_buttons_as_after_a_download();
   connect_instrument(fake_dialog_handle());
 
-  EXPECT_TRUE(serial_port_is_open());
-  EXPECT_EQ("COM1", fake_port_opened_name());
+  EXPECT_TRUE(dialog_connected());
+  EXPECT_EQ("COM1", fake_system_opened_name());
   EXPECT_TRUE(fake_dialog().boxes.empty());
   EXPECT_EQ("3.1", fake_dialog().text(IDC_FIRMWARE));
   EXPECT_EQ("05/23/08  02:32 PM", fake_dialog().text(IDC_DATETIME));
@@ -94,16 +81,17 @@ TEST_F(Connection, OpensThePortChosenInTheSelectorCutToSixCharacters) {
   const std::pair<const char*, const char*> choices[] = {{"COM3", "COM3"}, {"COM4", "COM4"}, {"COM1234", "COM123"}};
   for (const auto& [chosen, opened] : choices) {
     SCOPED_TRACE(chosen);
-    serial_port_close();
+    close_dialog_connection();
+    fake_system_connect(opened, line);
     fake_dialog().texts[IDC_PORT] = chosen;
     connect_instrument(fake_dialog_handle());
-    EXPECT_EQ(opened, fake_port_opened_name());
+    EXPECT_EQ(opened, fake_system_opened_name());
   }
 }
 
 struct FailedConnectCase {
   const char* name;
-  std::function<void(InstrumentModel&)> arrange;
+  std::function<void(InstrumentModel&, FakeSerialLine&)> arrange;
   Strings box_captions;
   // Progress steps made when each box came up.
   std::vector<int> steps_at_boxes;
@@ -111,9 +99,11 @@ struct FailedConnectCase {
 
 TEST_F(Connection, FailedConnectShowsItsBoxesAndEndsDisconnectedWithEmptyBar) {
   const FailedConnectCase cases[] = {
-      {"silent instrument", [](InstrumentModel& m) { m.faults.silent = true; }, {"Communications Error"}, {1}},
-      {"nothing on the line", [](InstrumentModel&) { fake_port_attach(nullptr); }, {"Communications Error"}, {1}},
-      {"port held elsewhere", [](InstrumentModel&) { fake_port_refuse_open(true); },
+      {"silent instrument", [](InstrumentModel& m, FakeSerialLine&) { m.faults.silent = true; },
+       {"Communications Error"}, {1}},
+      {"nothing on the line", [](InstrumentModel&, FakeSerialLine& l) { l.attach(nullptr); },
+       {"Communications Error"}, {1}},
+      {"port held elsewhere", [](InstrumentModel&, FakeSerialLine& l) { l.refuse_open(true); },
        {"Error", "Communications Error"}, {0, 1}},
   };
   for (const FailedConnectCase& c : cases) {
@@ -122,7 +112,7 @@ TEST_F(Connection, FailedConnectShowsItsBoxesAndEndsDisconnectedWithEmptyBar) {
     enable_log_buttons_as_after_a_download();
     fake_dialog().texts[IDC_FIRMWARE] = "earlier version";
     fake_dialog().texts[IDC_DATETIME] = "earlier time";
-    c.arrange(model);
+    c.arrange(model, line);
 
     connect_instrument(fake_dialog_handle());
 
@@ -144,10 +134,10 @@ TEST_F(Connection, FailedConnectShowsItsBoxesAndEndsDisconnectedWithEmptyBar) {
     if (captions.size() == 2) {
       EXPECT_EQ("Port Unavailable", fake_dialog().boxes[0].text);
       EXPECT_EQ(BoxIcon::error, fake_dialog().boxes[0].icon);
-      EXPECT_TRUE(fake_port_host_writes().empty()) << fake_port_transcript_text();
+      EXPECT_TRUE(line.host_writes().empty()) << line.transcript_text();
     }
 
-    EXPECT_FALSE(serial_port_is_open());
+    EXPECT_FALSE(dialog_connected());
     EXPECT_EQ((Strings{"Connecting...", "Failed To Connect To Instrument"}), fake_dialog().status_history);
     EXPECT_EQ((Strings{"range 0", "range 30", "step 10", "stepit", "range 0", "range 30", "step 10"}),
               fake_dialog().progress_calls);
@@ -158,7 +148,6 @@ TEST_F(Connection, FailedConnectShowsItsBoxesAndEndsDisconnectedWithEmptyBar) {
     expect_log_buttons_still_enabled();
     EXPECT_EQ("earlier version", fake_dialog().text(IDC_FIRMWARE));
     EXPECT_EQ("earlier time", fake_dialog().text(IDC_DATETIME));
-    fake_port_refuse_open(false);
   }
 }
 
@@ -170,7 +159,7 @@ TEST_F(Connection, SilentInstrumentGetsItsBoxOnlyAfterTheQueryRetriesAboutThirte
   // Sixteen unanswered attention bytes, 800 ms each, and nothing after.
   EXPECT_GE(box_moments[0].elapsed_us, 12'800'000);
   EXPECT_LT(box_moments[0].elapsed_us, 14'000'000);
-  EXPECT_EQ(box_moments[0].elapsed_us, fake_port_elapsed_us()) << "nothing may be sent after the box";
+  EXPECT_EQ(box_moments[0].elapsed_us, line.elapsed_us()) << "nothing may be sent after the box";
 }
 
 TEST_F(Connection, ConnectRightAfterAFailureSucceeds) {
@@ -179,7 +168,7 @@ TEST_F(Connection, ConnectRightAfterAFailureSucceeds) {
   model.faults.silent = false;
   connect_instrument(fake_dialog_handle());
 
-  EXPECT_TRUE(serial_port_is_open());
+  EXPECT_TRUE(dialog_connected());
   EXPECT_EQ("Connected", fake_dialog().text(IDC_STATUS));
   EXPECT_EQ(30, fake_dialog().progress_position);
   expect_instrument_buttons(true);
@@ -199,7 +188,7 @@ TEST_F(Connection, FirmwareFieldTakesTheVersionResponseFromPosition13WithoutRead
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.instrument_version);
-    serial_port_close();
+    close_dialog_connection();
     fake_dialog().texts[IDC_FIRMWARE] = "earlier version";
     model.state.firmware_version = c.instrument_version;
     connect_instrument(fake_dialog_handle());
@@ -211,7 +200,7 @@ TEST_F(Connection, FirmwareFieldTakesTheVersionResponseFromPosition13WithoutRead
 TEST_F(Connection, FailedClockQueryDoesNotStopTheConnection) {
   // The version query makes four reads; the fifth, the clock query's first,
   // fails as the platform would report it.
-  fake_port_fail_read_after(4);
+  line.fail_read_after(4);
   connect_instrument(fake_dialog_handle());
 
   EXPECT_TRUE(fake_dialog().boxes.empty());
@@ -228,13 +217,13 @@ TEST_F(Connection, DisconnectClosesThePortAndKeepsEverythingShown) {
   fake_dialog().texts[IDC_USER_ID] = "000000042";
   fake_dialog().list_items = {" 719   VER. 3.1", "reading"};
   const FakeDialog before = fake_dialog();
-  const std::size_t bytes_before = fake_port_host_bytes().size();
+  const std::size_t bytes_before = line.host_bytes().size();
 
   disconnect_instrument(fake_dialog_handle());
 
-  EXPECT_FALSE(serial_port_is_open());
-  EXPECT_EQ(1, fake_port_close_count());
-  EXPECT_EQ(bytes_before, fake_port_host_bytes().size()) << "Disconnect sends nothing";
+  EXPECT_FALSE(dialog_connected());
+  EXPECT_EQ(1, line.close_count());
+  EXPECT_EQ(bytes_before, line.host_bytes().size()) << "Disconnect sends nothing";
   EXPECT_EQ("Disconnected", fake_dialog().text(IDC_STATUS));
   EXPECT_EQ(before.progress_calls, fake_dialog().progress_calls);
   for (int id : {IDC_FIRMWARE, IDC_DATETIME, IDC_USER_ID}) {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "link/log_transfer.h"
-#include "tests/fakes/connected_instrument.h"
-#include "tests/link/log_lines.h"
+#include "datalog/log_list.h"
+#include "tests/fakes/dialog_fixtures.h"
+#include "tests/fakes/numbered_lines.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const std::string kLongHeader = kLongColumnHeader;
 
 // --- Download Log and Erase against the instrument model -------------------
 
-class LogDownload : public ConnectedInstrumentTest {
+class LogDownload : public ConnectedDialogTest {
  protected:
   static Lines readings(int count, const char* status) {
     Lines lines;
@@ -118,9 +118,10 @@ TEST_F(LogDownload, FailedTransferShowsLinesReceivedNeverEarlierOnesAndTellsOper
 TEST_F(LogDownload, EraseAsksWithNoAsDefaultAndSendsNothingOnNo) {
   model.state.log_lines = readings(3, "KEPT");
   download_log(fake_dialog_handle());
-  fake_port_reset();
-  fake_port_attach(&model);
-  ASSERT_TRUE(serial_port_open("COM1"));
+  close_dialog_connection();
+  line = FakeSerialLine();
+  line.attach(&model);
+  ASSERT_TRUE(open_dialog_connection("COM1"));
   const std::size_t progress_calls = fake_dialog().progress_calls.size();
   fake_dialog().scripted_answers = {BoxAnswer::no};
 
@@ -129,7 +130,7 @@ TEST_F(LogDownload, EraseAsksWithNoAsDefaultAndSendsNothingOnNo) {
   ASSERT_EQ(fake_dialog().boxes.size(), 1u);
   expect_box(fake_dialog().boxes[0], "Erase Instrument Data", "Erase all readings stored in the instrument?",
              BoxIcon::warning, BoxButtons::yes_no_default_no);
-  EXPECT_EQ(fake_port_host_bytes(), "");
+  EXPECT_EQ(line.host_bytes(), "");
   EXPECT_EQ(model.state.log_lines.size(), 3u);
   EXPECT_EQ(fake_dialog().progress_calls.size(), progress_calls);
 }

@@ -10,27 +10,39 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/data_log_panel.h"
 #include "datalog/csv.h"
-#include "link/log_transfer.h"
-#include "tests/fakes/connected_instrument.h"
+#include "datalog/log_list.h"
+#include "tests/fakes/dialog_fixtures.h"
 #include "tests/fakes/fake_files.h"
-#include "tests/link/log_lines.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
 const std::string kHeader = kCsvHeaderLine;
+constexpr std::size_t kLongestLogLine = 98;
 
 // --- Export Log through the fake save dialog and files ---------------------
 
 // Connected, so that every end shows "Connected"; the export never talks to
 // the instrument.
-class ExportLog : public ConnectedInstrumentTest {
+class ExportLog : public ConnectedDialogTest {
  protected:
   void SetUp() override {
-    ConnectedInstrumentTest::SetUp();
+    ConnectedDialogTest::SetUp();
     fake_files_reset();
+  }
+
+  // The log that Export Log writes, as a Download Log of these lines leaves
+  // it; the download's own status and progress are forgotten.
+  void downloaded(const Lines& log) {
+    model.state.log_lines = log;
+    download_log(fake_dialog_handle());
+    ASSERT_EQ(downloaded_log_lines(), log);
+    fake_dialog().status_history.clear();
+    fake_dialog().progress_calls.clear();
+    fake_dialog().progress_steps = 0;
   }
 
   static void export_to(const std::string& path) {
@@ -55,7 +67,7 @@ const Lines kWorkedExampleLog = {
 };
 
 TEST_F(ExportLog, WorkedExampleByteForByte) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
 
   export_to("survey.txt");
 
@@ -67,7 +79,7 @@ TEST_F(ExportLog, WorkedExampleByteForByte) {
 }
 
 TEST_F(ExportLog, EachRowGoesOutWithItsOwnWriteAndOneStepPerDataRow) {
-  store_log_lines({kBannerLine, " I...............1", "a", " skipped", "b", " O...............M", "c"});
+  downloaded({kBannerLine, " I...............1", "a", " skipped", "b", " O...............M", "c"});
 
   export_to("rows.txt");
 
@@ -81,7 +93,7 @@ TEST_F(ExportLog, EachRowGoesOutWithItsOwnWriteAndOneStepPerDataRow) {
 }
 
 TEST_F(ExportLog, EachRowCarriesTheLastHeaderLinesAboveIt) {
-  store_log_lines({" I...............A1", " U...............U1", " O...............M1", "r1",
+  downloaded({" I...............A1", " U...............U1", " O...............M1", "r1",
                    " I...............A2", "r2", " U...............", " O...............M3", "r3",
                    " I..short", "r4"});
 
@@ -95,9 +107,9 @@ TEST_F(ExportLog, EachRowCarriesTheLastHeaderLinesAboveIt) {
 }
 
 TEST_F(ExportLog, SecondExportOfAnotherLogNeverCarriesEarlierHeaderValues) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   export_to("first.txt");
-  store_log_lines({"05/24/08 0900   B00102        61    HIGH"});
+  downloaded({"05/24/08 0900   B00102        61    HIGH"});
 
   export_to("second.txt");
 
@@ -105,7 +117,7 @@ TEST_F(ExportLog, SecondExportOfAnotherLogNeverCarriesEarlierHeaderValues) {
 }
 
 TEST_F(ExportLog, LogWithoutDataLinesGivesHeaderOnly) {
-  store_log_lines({kBannerLine, " I...............000123", kLongColumnHeader});
+  downloaded({kBannerLine, " I...............000123", kLongColumnHeader});
 
   export_to("empty.txt");
 
@@ -115,19 +127,19 @@ TEST_F(ExportLog, LogWithoutDataLinesGivesHeaderOnly) {
 }
 
 TEST_F(ExportLog, VeryLongLinesKeptWhole) {
-  const std::string long_value(kLogLineMax - 17, 'V');
-  const std::string long_data = "05/23/08 1432   A00017       125    " + std::string(kLogLineMax - 36, 'S');
-  store_log_lines({" I..............." + long_value, " O..............." + long_value, long_data});
+  const std::string long_value(kLongestLogLine - 17, 'V');
+  const std::string long_data = "05/23/08 1432   A00017       125    " + std::string(kLongestLogLine - 36, 'S');
+  downloaded({" I..............." + long_value, " O..............." + long_value, long_data});
 
   export_to("long.txt");
 
   EXPECT_EQ(fake_files().files["long.txt"], kHeader + long_value + ",,\"" + long_value +
-                                                "\",05/23/08 1432,A00017, 125," + std::string(kLogLineMax - 36, 'S') +
+                                                "\",05/23/08 1432,A00017, 125," + std::string(kLongestLogLine - 36, 'S') +
                                                 "\r\n");
 }
 
 TEST_F(ExportLog, CancelWritesNothingAndEndsConnected) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
 
   export_to(kFakeCancel);
 
@@ -137,7 +149,7 @@ TEST_F(ExportLog, CancelWritesNothingAndEndsConnected) {
 }
 
 TEST_F(ExportLog, OverwriteNoGoesBackToDialogAndLeavesExistingFileThenCancel) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   fake_files().files["old.txt"] = "precious";
   fake_files().save_dialog_answers = {"old.txt", "old.txt", kFakeCancel};
   fake_dialog().scripted_answers = {BoxAnswer::no, BoxAnswer::no};
@@ -154,7 +166,7 @@ TEST_F(ExportLog, OverwriteNoGoesBackToDialogAndLeavesExistingFileThenCancel) {
 }
 
 TEST_F(ExportLog, OverwriteNoThenNewNameCreatesWithoutQuestion) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   fake_files().files["old.txt"] = "precious";
   fake_files().save_dialog_answers = {"old.txt", "new.txt"};
   fake_dialog().scripted_answers = {BoxAnswer::no};
@@ -167,7 +179,7 @@ TEST_F(ExportLog, OverwriteNoThenNewNameCreatesWithoutQuestion) {
 }
 
 TEST_F(ExportLog, OverwriteYesReplacesWholeContent) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   fake_files().files["old.txt"] = std::string(5000, 'x');
   fake_dialog().scripted_answers = {BoxAnswer::yes};
 
@@ -179,7 +191,7 @@ TEST_F(ExportLog, OverwriteYesReplacesWholeContent) {
 }
 
 TEST_F(ExportLog, CannotCreateShowsErrorWritesNothing) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   fake_files().uncreatable_paths = {"locked.txt"};
 
   export_to("locked.txt");
@@ -191,7 +203,7 @@ TEST_F(ExportLog, CannotCreateShowsErrorWritesNothing) {
 }
 
 TEST_F(ExportLog, ReplaceThatFailsShowsCannotCreate) {
-  store_log_lines(kWorkedExampleLog);
+  downloaded(kWorkedExampleLog);
   fake_files().files["locked.txt"] = "old";
   fake_dialog().scripted_answers = {BoxAnswer::yes};
   fake_files().save_dialog_answers = {"locked.txt"};
@@ -207,7 +219,7 @@ TEST_F(ExportLog, ReplaceThatFailsShowsCannotCreate) {
 }
 
 TEST_F(ExportLog, FailedWriteStopsClosesAndReports) {
-  store_log_lines({"r1", "r2", "r3", "r4"});
+  downloaded({"r1", "r2", "r3", "r4"});
   fake_files().failing_write_number = 3;  // the header, r1, then r2 fails
 
   export_to("full-disk.txt");
@@ -221,7 +233,7 @@ TEST_F(ExportLog, FailedWriteStopsClosesAndReports) {
 }
 
 TEST_F(ExportLog, FailedHeaderWriteStopsBeforeAnyRow) {
-  store_log_lines({"r1"});
+  downloaded({"r1"});
   fake_files().failing_write_number = 1;
 
   export_to("full-disk.txt");

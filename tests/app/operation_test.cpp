@@ -15,10 +15,7 @@
 
 #include "app/control_ids.h"
 #include "app/data_log_panel.h"
-#include "link/serial_port.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
+#include "tests/fakes/dialog_fixtures.h"
 
 namespace {
 
@@ -54,40 +51,29 @@ Strings readings(const std::string& place, int count) {
   return lines;
 }
 
-class Operation : public testing::Test {
+class Operation : public DialogTest {
  protected:
   void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-    model = InstrumentModel();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
+    DialogTest::SetUp();
     main_dialog_opened(fake_dialog_handle());
-  }
-  void TearDown() override {
-    fake_port_on_wait(nullptr);
-    serial_port_close();
-    fake_port_attach(nullptr);
   }
 
   static bool press(int command_id) { return handle_dialog_command(fake_dialog_handle(), command_id); }
 
   void connect() {
     press(IDC_CONNECT);
-    ASSERT_TRUE(serial_port_is_open());
+    ASSERT_TRUE(dialog_connected());
     ASSERT_EQ(kConnectedSet, enabled_controls());
   }
 
   // Runs the action once, at the first wait from the given virtual time on.
-  static void once_waiting_from(std::int64_t from_us, std::function<void()> action) {
-    fake_port_on_wait([from_us, action, done = false]() mutable {
-      if (done || fake_port_elapsed_us() < from_us) return;
+  void once_waiting_from(std::int64_t from_us, std::function<void()> action) {
+    line.on_wait([this, from_us, action, done = false]() mutable {
+      if (done || line.elapsed_us() < from_us) return;
       done = true;
       action();
     });
   }
-
-  InstrumentModel model;
 };
 
 struct LockCase {
@@ -118,7 +104,7 @@ TEST_F(Operation, EveryInstrumentOperationLocksEveryButtonAndThePortAndLeavesIts
     c.arrange(model);
     std::vector<Controls> during;
     std::vector<std::string> captions_during;
-    fake_port_on_wait([&during, &captions_during] {
+    line.on_wait([&during, &captions_during] {
       during.push_back(enabled_controls());
       captions_during.push_back(fake_dialog().text(IDC_DOWNLOAD_LOG));
     });
@@ -141,7 +127,7 @@ TEST_F(Operation, EveryInstrumentOperationLocksEveryButtonAndThePortAndLeavesIts
 TEST_F(Operation, CommandsArrivingDuringAnOperationAreDropped) {
   connect();
   model.state.log_lines = readings("A00017", 3);
-  const std::size_t writes_before = fake_port_host_writes().size();
+  const std::size_t writes_before = line.host_writes().size();
   once_waiting_from(0, [] {
     for (int id : kButtons) EXPECT_TRUE(press(id)) << id;
     press(kEscapeCommandId);
@@ -149,12 +135,12 @@ TEST_F(Operation, CommandsArrivingDuringAnOperationAreDropped) {
 
   press(IDC_GET_CONFIG);
 
-  EXPECT_TRUE(serial_port_is_open());
+  EXPECT_TRUE(dialog_connected());
   EXPECT_TRUE(fake_dialog().end_codes.empty()) << "Quit ran";
   EXPECT_TRUE(fake_dialog().boxes.empty()) << "About, or a box of a second operation";
   EXPECT_TRUE(model.orders_performed.empty()) << "Save Config, Set Time or Erase ran";
   EXPECT_TRUE(fake_dialog().list_items.empty()) << "Download Log ran";
-  const Strings writes = fake_port_host_writes();
+  const Strings writes = line.host_writes();
   EXPECT_EQ(8, std::count(writes.begin() + static_cast<long>(writes_before), writes.end(), "?"))
       << "only Get Config's eight queries, none cancelled";
   EXPECT_EQ("000000042", fake_dialog().text(IDC_USER_ID));
@@ -184,7 +170,7 @@ TEST_F(Operation, QuitAndTheCloseBoxWithoutAnOperationEndAtOnceWithThePortClosed
     connect();
     c.end();
     EXPECT_EQ(std::vector<int>{c.end_code}, fake_dialog().end_codes);
-    EXPECT_FALSE(serial_port_is_open());
+    EXPECT_FALSE(dialog_connected());
   }
 }
 
@@ -210,17 +196,17 @@ TEST_F(Operation, CloseBoxDuringAnOperationCancelsItAndClosesWhenItHasReturnedWi
     SetUp();
     if (c.connected_before) connect();
     c.arrange(model);
-    const std::int64_t pressed_at = fake_port_elapsed_us();
+    const std::int64_t pressed_at = line.elapsed_us();
     std::int64_t closed_at = -1;
     std::size_t boxes_at_close = 0;
     bool ended_under_the_operation = true;
     bool port_open_at_close = false;
     once_waiting_from(pressed_at + 200'000, [&] {
-      closed_at = fake_port_elapsed_us();
+      closed_at = line.elapsed_us();
       boxes_at_close = fake_dialog().boxes.size();
       handle_close_box(fake_dialog_handle());
       ended_under_the_operation = !fake_dialog().end_codes.empty();
-      port_open_at_close = serial_port_is_open();
+      port_open_at_close = dialog_connected();
     });
 
     press(c.button);
@@ -229,11 +215,11 @@ TEST_F(Operation, CloseBoxDuringAnOperationCancelsItAndClosesWhenItHasReturnedWi
     EXPECT_FALSE(ended_under_the_operation) << "the dialog must stay until the operation has returned";
     EXPECT_TRUE(port_open_at_close);
     EXPECT_EQ(std::vector<int>{kEndCodeClosed}, fake_dialog().end_codes);
-    EXPECT_FALSE(serial_port_is_open());
+    EXPECT_FALSE(dialog_connected());
     EXPECT_EQ(boxes_at_close, fake_dialog().boxes.size()) << fake_dialog().boxes.back().caption;
-    EXPECT_EQ(closed_at, fake_port_elapsed_us()) << "nothing waited for after the close\n"
-                                                 << fake_port_transcript_text();
-    for (const FakeTransfer& transfer : fake_port_transcript()) {
+    EXPECT_EQ(closed_at, line.elapsed_us()) << "nothing waited for after the close\n"
+                                                 << line.transcript_text();
+    for (const FakeTransfer& transfer : line.transcript()) {
       EXPECT_FALSE(transfer.direction == FakeDirection::host_write && transfer.start_us > closed_at)
           << "sent after the close: " << transfer.bytes;
     }
@@ -258,14 +244,14 @@ class DownloadCancel : public Operation {
   // Presses the command while the read of the line after the first
   // `acknowledged` lines waits.
   void cancel_after(int acknowledged, int command_id) {
-    fake_port_on_wait([this, acknowledged, command_id, done = false]() mutable {
+    line.on_wait([this, acknowledged, command_id, done = false]() mutable {
       if (done || model.log_lines_acknowledged != acknowledged || model.stage != ModelStage::awaiting_log_hand_back) {
         return;
       }
       done = true;
       caption_at_cancel = fake_dialog().text(IDC_DOWNLOAD_LOG);
       cancel_was_enabled = fake_dialog().is_enabled(IDC_DOWNLOAD_LOG);
-      cancelled_at = fake_port_elapsed_us();
+      cancelled_at = line.elapsed_us();
       EXPECT_TRUE(press(command_id));
     });
   }
@@ -294,23 +280,23 @@ TEST_F(DownloadCancel, CancelOrEscapeStopsAtOnceAndShowsExactlyTheLinesReceived)
     EXPECT_EQ(with(kConnectedSet, {IDC_EXPORT_LOG, IDC_PRINT_LOG}), enabled_controls());
     EXPECT_EQ(boxes_before, fake_dialog().boxes.size()) << "a cancel is no failure";
     EXPECT_EQ(kAcknowledged + 1, fake_dialog().progress_position) << "the bar stays where the download stopped";
-    EXPECT_EQ(cancelled_at, fake_port_elapsed_us()) << "nothing waited for after the cancel";
-    EXPECT_TRUE(fake_port_transcript().back().cancelled) << fake_port_transcript_text();
-    EXPECT_TRUE(serial_port_is_open());
+    EXPECT_EQ(cancelled_at, line.elapsed_us()) << "nothing waited for after the cancel";
+    EXPECT_TRUE(line.transcript().back().cancelled) << line.transcript_text();
+    EXPECT_TRUE(dialog_connected());
   }
 }
 
 TEST_F(DownloadCancel, NextOperationStartsWithTheAttentionByteAndSucceeds) {
   cancel_after(5, IDC_DOWNLOAD_LOG);
   press(IDC_DOWNLOAD_LOG);
-  const std::size_t transfers_before = fake_port_transcript().size();
+  const std::size_t transfers_before = line.transcript().size();
   const std::size_t boxes_before = fake_dialog().boxes.size();
 
   press(IDC_GET_CONFIG);
 
-  ASSERT_GT(fake_port_transcript().size(), transfers_before);
-  EXPECT_EQ("?", fake_port_transcript()[transfers_before].bytes);
-  EXPECT_EQ(1, fake_port_discard_count()) << "the rest of the abandoned line must not answer the attention byte";
+  ASSERT_GT(line.transcript().size(), transfers_before);
+  EXPECT_EQ("?", line.transcript()[transfers_before].bytes);
+  EXPECT_EQ(1, line.discard_count()) << "the rest of the abandoned line must not answer the attention byte";
   EXPECT_EQ(boxes_before, fake_dialog().boxes.size()) << "Get Config failed after the cancel";
   EXPECT_EQ("000000042", fake_dialog().text(IDC_USER_ID));
   EXPECT_EQ("Connected", fake_dialog().text(IDC_STATUS));
@@ -350,11 +336,11 @@ TEST_F(DownloadCancel, SecondClickOfADoubleClickDoesNotCancelTheDownloadButEscap
 TEST_F(DownloadCancel, ClickOnCancelJustAsTheDownloadEndsStartsNoNewOne) {
   press(IDC_DOWNLOAD_LOG);
   ASSERT_EQ(12u, fake_dialog().list_items.size());
-  const std::size_t transfers_after_download = fake_port_transcript().size();
+  const std::size_t transfers_after_download = line.transcript().size();
 
   fake_dialog().let_time_pass(fake_dialog().double_click_ms - 1);
   EXPECT_TRUE(press(IDC_DOWNLOAD_LOG)) << "the click is the dialog's, and dropped";
-  EXPECT_EQ(transfers_after_download, fake_port_transcript().size()) << "a new download started";
+  EXPECT_EQ(transfers_after_download, line.transcript().size()) << "a new download started";
   EXPECT_EQ(12u, fake_dialog().list_items.size());
 
   fake_dialog().let_time_pass(1);

@@ -10,8 +10,7 @@
 
 #include "app/control_ids.h"
 #include "app/operation.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_serial_port.h"
+#include "tests/fakes/dialog_fixtures.h"
 
 namespace {
 
@@ -48,12 +47,8 @@ TEST(PortChoices, ComOneToFourAlwaysThenEverySystemPortOnceInNumericOrder) {
   for (const Case& c : cases) EXPECT_EQ(c.choices, port_choices(c.system_ports)) << c.name;
 }
 
-class PortList : public testing::Test {
+class PortList : public DialogTest {
  protected:
-  void SetUp() override {
-    fake_dialog_reset();
-    fake_port_reset();
-  }
 
   static Strings listed() { return fake_dialog().choice_lists[IDC_PORT]; }
   static std::string chosen() { return fake_dialog().text(IDC_PORT); }
@@ -61,19 +56,19 @@ class PortList : public testing::Test {
 };
 
 TEST_F(PortList, OpensWithEverySystemPortListedAndComOneSelected) {
-  fake_port_set_system_names({"COM12", "COM5", "COM1"});
+  fake_system_set_port_names({"COM12", "COM5", "COM1"});
   main_dialog_opened(fake_dialog_handle());
   EXPECT_EQ(always_listed_and({"COM5", "COM12"}), listed());
   EXPECT_EQ("COM1", chosen());
 }
 
 TEST_F(PortList, DropDownShowsAPortPluggedInSinceAndKeepsTheChoice) {
-  fake_port_set_system_names({"COM5"});
+  fake_system_set_port_names({"COM5"});
   main_dialog_opened(fake_dialog_handle());
   for (const char* choice : {"COM3", "COM5"}) {
     SCOPED_TRACE(choice);
     choose(choice);
-    fake_port_set_system_names({"COM5", "COM12"});
+    fake_system_set_port_names({"COM5", "COM12"});
     port_list_dropped_down(fake_dialog_handle());
     EXPECT_EQ(always_listed_and({"COM5", "COM12"}), listed());
     EXPECT_EQ(choice, chosen());
@@ -81,10 +76,10 @@ TEST_F(PortList, DropDownShowsAPortPluggedInSinceAndKeepsTheChoice) {
 }
 
 TEST_F(PortList, ChoiceOfAPortThatHasGoneGivesWayToComOne) {
-  fake_port_set_system_names({"COM12"});
+  fake_system_set_port_names({"COM12"});
   main_dialog_opened(fake_dialog_handle());
   choose("COM12");
-  fake_port_set_system_names({});
+  fake_system_set_port_names({});
   port_list_dropped_down(fake_dialog_handle());
   EXPECT_EQ(kAlwaysListed, listed());
   EXPECT_EQ("COM1", chosen());
@@ -94,7 +89,7 @@ TEST_F(PortList, NoRefreshWhileTheSelectorIsDisabled) {
   main_dialog_opened(fake_dialog_handle());
   choose("COM2");
   fake_dialog().enabled[IDC_PORT] = false;  // connected, or an operation runs
-  fake_port_set_system_names({"COM12"});
+  fake_system_set_port_names({"COM12"});
   port_list_dropped_down(fake_dialog_handle());
   EXPECT_EQ(kAlwaysListed, listed());
   EXPECT_EQ("COM2", chosen());

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "link/log_transfer.h"
-#include "tests/link/log_lines.h"
-#include "tests/fakes/connected_instrument.h"
+#include "datalog/log_list.h"
+#include "tests/fakes/dialog_fixtures.h"
+#include "tests/fakes/numbered_lines.h"
 #include "tests/fakes/fake_printer.h"
 
 namespace {
@@ -23,10 +23,10 @@ Lines numbered_items(int count) { return numbered_lines("line ", count); }
 
 // --- Print Log through the fake printer -------------------------------------
 
-class PrintLog : public ConnectedInstrumentTest {
+class PrintLog : public ConnectedDialogTest {
  protected:
   void SetUp() override {
-    ConnectedInstrumentTest::SetUp();
+    ConnectedDialogTest::SetUp();
     fake_printer_reset();
   }
 

@@ -12,21 +12,21 @@
 #include "app/control_ids.h"
 #include "link/transaction.h"
 #include "tests/fakes/fake_serial_port.h"
-#include "tests/fakes/connected_instrument.h"
+#include "tests/fakes/dialog_fixtures.h"
 
 namespace {
 
 // --- The operations against the instrument model ---------------------------
 
-class SettingsOperation : public ConnectedInstrumentTest {
+class SettingsOperation : public ConnectedDialogTest {
  protected:
   static std::string edit(int id) { return fake_dialog().text(id); }
   static void set_edit(int id, const std::string& text) { fake_dialog().texts[id] = text; }
 
   // The command lines the host sent that begin with the prefix, in order.
-  static std::vector<std::string> sent_commands(const std::string& prefix) {
+  std::vector<std::string> sent_commands(const std::string& prefix) const {
     std::vector<std::string> commands;
-    for (const std::string& write : fake_port_host_writes()) {
+    for (const std::string& write : line.host_writes()) {
       if (write.compare(0, prefix.size(), prefix) == 0) commands.push_back(write);
     }
     return commands;

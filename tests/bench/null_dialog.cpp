@@ -15,7 +15,7 @@ bool is_control_enabled(DialogHandle, int) { return true; }
 void enable_dialog(DialogHandle, bool) {}
 void set_progress_range(DialogHandle, int) {}
 void set_progress_step(DialogHandle, int) {}
-void step_progress(DialogHandle) {}
+void advance_progress_bar(DialogHandle) {}
 void set_progress_position(DialogHandle, int) {}
 void clear_log_list(DialogHandle) { list_count = 0; }
 void append_log_list_items(DialogHandle, const std::vector<std::string>& items) {

@@ -16,8 +16,7 @@
 
 #include "cli/exit_codes.h"
 #include "tests/fakes/fake_console.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
+#include "tests/fakes/instrument_fixtures.h"
 
 namespace {
 
@@ -31,9 +30,9 @@ struct CommandRun {
 };
 
 // Every command line the host sent, not the texts it handed back.
-Lines command_lines() {
+Lines command_lines(const FakeSerialLine& line) {
   Lines commands;
-  for (const std::string& write : fake_port_host_writes()) {
+  for (const std::string& write : line.host_writes()) {
     for (const char* verb : {"GET ", "SET ", "DO "}) {
       if (write.rfind(verb, 0) == 0) commands.push_back(write);
     }
@@ -41,17 +40,15 @@ Lines command_lines() {
   return commands;
 }
 
-class CommandTest : public testing::Test {
+class CommandTest : public FakeInstrumentTest {
  protected:
   void SetUp() override {
-    fake_port_reset();
+    FakeInstrumentTest::SetUp();
     fake_console_reset();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
+    fake_system_reset();
+    fake_system_connect("COM1", line);
     unsetenv("SET719K_PORT");
   }
-
-  void TearDown() override { serial_port_close(); }
 
   static CommandRun run(std::vector<const char*> arguments) {
     arguments.insert(arguments.begin(), "719k");
@@ -65,7 +62,6 @@ class CommandTest : public testing::Test {
     return result;
   }
 
-  InstrumentModel model;
 };
 
 TEST_F(CommandTest, InfoPrintsFirmwareAndClockAsTheDialogShowsThemWithItsTwoQueriesOnly) {
@@ -73,9 +69,9 @@ TEST_F(CommandTest, InfoPrintsFirmwareAndClockAsTheDialogShowsThemWithItsTwoQuer
   EXPECT_EQ(text.exit_code, kExitDone) << text.err;
   EXPECT_EQ(text.out, "firmware  3.1\nclock     05/23/08  02:32 PM\n");
   EXPECT_EQ(text.err, "");
-  EXPECT_EQ(command_lines(), (Lines{"GET VERSION NUMBER", "GET REAL TIME"}));
-  EXPECT_EQ(fake_port_discard_count(), 1) << "input waiting at open is thrown away";
-  EXPECT_FALSE(serial_port_is_open());
+  EXPECT_EQ(command_lines(line), (Lines{"GET VERSION NUMBER", "GET REAL TIME"}));
+  EXPECT_EQ(line.discard_count(), 1) << "input waiting at open is thrown away";
+  EXPECT_FALSE(line.port_open());
 
   model.state.clock = "13/45/08 2599";
   const Json json = Json::parse(run({"info", "--json", "--port", "COM1"}).out);

@@ -17,7 +17,7 @@ FIELDS = {
     "write": ({"data"}, {"failed"}),
     "read": ({"requested", "data"}, {"failed"}),
     "stage": ({"stage", "outcome"}, {"budget_left"}),
-    "result": ({"result"}, set()),
+    "result": ({"result"}, {"failed"}),
     "close": (set(), set()),
 }
 FAILED_RESULT = "err"
@@ -74,6 +74,8 @@ class Trace(CliTest):
             self.assertIsInstance(event["command"], str, event)
         elif kind == "result":
             self.assertIsInstance(event["result"], str, event)
+            # A failed exchange says so; its text alone could be a response line.
+            self.assertEqual(event.get("failed", False), event["result"] == FAILED_RESULT, event)
 
     def assert_reproduces_the_wire(self, events, simulator):
         written = b"".join(event["data"].encode("latin-1") for event in events if event["event"] == "write")

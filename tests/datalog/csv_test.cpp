@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "datalog/readings.h"
-#include "link/log_transfer.h"
+#include "datalog/log_list.h"
 
 namespace {
 

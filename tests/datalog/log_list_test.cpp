@@ -1,4 +1,5 @@
-// The log list's items: the log's lines with a separator above each banner.
+// The log list's items: the log's lines as received, each in the form the
+// list shows it, with a separator above each banner.
 
 #include "datalog/log_list.h"
 
@@ -7,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "link/log_transfer.h"
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -16,25 +15,42 @@ using Lines = std::vector<std::string>;
 const std::string kBanner = kBannerLine;
 const std::string kLongHeader = kLongColumnHeader;
 
-// --- The list's items for a store ---------------------------------------------
+TEST(LogListItems, OnlyTheExactHeadingsTakeTheirShownForm) {
+  struct Case {
+    std::string received;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"  719   VER. 3.1", " 719   VER. 3.1"},
+      {" 719   VER. 3.1", " 719   VER. 3.1"},
+      {"  719   VER. 3.1 ", "  719   VER. 3.1 "},
+      {"  719   ver. 3.1", "  719   ver. 3.1"},
+      {std::string(17, ' ') + "LOC." + std::string(8, ' ') + "PPM" + std::string(4, ' ') + "STATUS ",
+       std::string(28, ' ') + "LOC." + std::string(9, ' ') + "PPM" + std::string(5, ' ') + "STATUS"},
+      {std::string(17, ' ') + "LOC." + std::string(8, ' ') + "PPM" + std::string(4, ' ') + "STATUS",
+       std::string(17, ' ') + "LOC." + std::string(8, ' ') + "PPM" + std::string(4, ' ') + "STATUS"},
+      {kLongColumnHeader, kLongColumnHeader},
+  };
+  EXPECT_EQ(kLongHeader.size(), 55u);
+  for (const Case& c : cases) EXPECT_EQ(shown_line(c.received), c.shown) << '"' << c.received << '"';
+}
 
-struct ListCase {
-  const char* name;
-  Lines log_lines;
-  Lines items;
-};
-
-TEST(LogListItems, SeparatorOnlyAboveExactBannerLines) {
+TEST(LogListItems, SeparatorOnlyAboveBannerLines) {
+  struct ListCase {
+    const char* name;
+    Lines log_lines;
+    Lines items;
+  };
   const ListCase cases[] = {
       {"empty log", {}, {}},
-      {"one banner", {kBanner, kLongHeader, "05/23/08 1432   A00017        12    OK"},
-       {" ", kBanner, kLongHeader, "05/23/08 1432   A00017        12    OK"}},
+      {"one banner as the instrument sends it", {kReceivedBanner, kShortColumnHeader, "05/23/08 1432   A00017   12"},
+       {" ", kBanner, kLongHeader, "05/23/08 1432   A00017   12"}},
       {"three banners, each with its separator",
-       {kBanner, "a", kBanner, "b", "c", kBanner},
+       {kBanner, "a", kReceivedBanner, "b", "c", kBanner},
        {" ", kBanner, "a", " ", kBanner, "b", "c", " ", kBanner}},
       {"near-banners get none",
-       {"  719   VER. 3.1", " 719   VER. 3.2", " 719   VER. 3.1 ", "719   VER. 3.1", " 719  VER. 3.1"},
-       {"  719   VER. 3.1", " 719   VER. 3.2", " 719   VER. 3.1 ", "719   VER. 3.1", " 719  VER. 3.1"}},
+       {" 719   VER. 3.2", " 719   VER. 3.1 ", "719   VER. 3.1", " 719  VER. 3.1"},
+       {" 719   VER. 3.2", " 719   VER. 3.1 ", "719   VER. 3.1", " 719  VER. 3.1"}},
       {"EOT with a blank and lower case are lines", {"EOT ", "eot", " EOT"}, {"EOT ", "eot", " EOT"}},
       {"empty and blank lines kept", {"", " ", "x"}, {"", " ", "x"}},
   };

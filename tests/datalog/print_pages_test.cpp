@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "link/log_transfer.h"
-#include "tests/link/log_lines.h"
+#include "datalog/log_list.h"
+#include "tests/fakes/numbered_lines.h"
 
 namespace {
 

@@ -30,5 +30,5 @@ class LinkUnderWine(ProgramTest):
         run = subprocess.run([winebox.WINE64, setting("SET719K_LINK_CHECK"), windows_path(state)],
                              env=self.env, capture_output=True, text=True, timeout=LINK_CHECK_TIMEOUT_S)
         print(run.stdout, run.stderr)
-        self.assertIn("PASS the log transfer ends with Done", run.stdout)
+        self.assertIn("PASS the log transfer reaches the end of the log", run.stdout)
         self.assertEqual(run.returncode, 0, run.stdout)

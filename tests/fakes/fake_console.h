@@ -3,6 +3,8 @@
 // The test says whether stdin and stderr are terminals and when an
 // interrupt came; the commands see exactly that.
 
+#include "link/cancel_token.h"
+
 struct FakeConsole {
   bool stdin_terminal = false;
   bool stderr_terminal = false;

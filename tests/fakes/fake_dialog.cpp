@@ -2,7 +2,6 @@
 
 #include "app/control_ids.h"
 #include "app/dialog_platform.h"
-#include "tests/fakes/fake_serial_port.h"
 
 namespace {
 FakeDialog the_dialog;
@@ -65,7 +64,7 @@ void set_progress_step(DialogHandle, int step) {
   record_progress("step " + std::to_string(step));
 }
 
-void step_progress(DialogHandle) {
+void advance_progress_bar(DialogHandle) {
   // Like the progress bar control: past the top it starts over from the bottom.
   the_dialog.progress_position += the_dialog.progress_step_size;
   if (the_dialog.progress_position > the_dialog.progress_top) the_dialog.progress_position = 0;
@@ -102,6 +101,9 @@ BoxAnswer platform_show_message_box(DialogHandle dialog, const MessageBoxSpec& b
 
 int double_click_time_ms() { return the_dialog.double_click_ms; }
 
-std::int64_t milliseconds_now() { return fake_port_elapsed_us() / 1000 + the_dialog.time_passed_ms; }
+std::int64_t milliseconds_now() {
+  const std::int64_t line_us = the_dialog.line_clock_us ? the_dialog.line_clock_us() : 0;
+  return line_us / 1000 + the_dialog.time_passed_ms;
+}
 
 void end_dialog(DialogHandle, int end_code) { the_dialog.end_codes.push_back(end_code); }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,13 +51,15 @@ struct FakeDialog {
   std::deque<BoxAnswer> scripted_answers;
   // Called while a box is shown, before it is answered (a test can press
   // another button "under" the box or look at the state).
-  void (*while_box_shown)(const FakeMessageBox& box) = nullptr;
+  std::function<void(const FakeMessageBox& box)> while_box_shown;
 
   // Every end_dialog call's end code, in order.
   std::vector<int> end_codes;
 
-  // The clock runs with the fake port's virtual time, plus what a test lets
-  // pass between two presses (let_time_pass).
+  // The clock runs with the fake line's virtual time (line_clock_us, set by
+  // the test's fixture), plus what a test lets pass between two presses
+  // (let_time_pass).
+  std::function<std::int64_t()> line_clock_us;
   int double_click_ms = 500;  // Windows' default
   std::int64_t time_passed_ms = 0;
   void let_time_pass(std::int64_t ms) { time_passed_ms += ms; }

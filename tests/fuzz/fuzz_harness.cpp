@@ -5,16 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "link/link_cancel.h"
 #include "link/serial_port.h"
-#include "link/transaction.h"
-#include "tests/fakes/fake_serial_port.h"
 
 namespace {
 
 constexpr std::int64_t kUsPerMs = 1000;
-
-std::vector<RecordedEvent> recorded_events;
 
 bool is_wire_event(const RecordedEvent& event) {
   return event.kind == TraceEventKind::written || event.kind == TraceEventKind::read;
@@ -24,7 +19,7 @@ bool is_wire_event(const RecordedEvent& event) {
 
 void fuzz_property_broken(const char* property, const char* file, int line) {
   std::fprintf(stderr, "%s:%d: property broken: %s\nwire:\n%s", file, line, property,
-               fake_port_transcript_text().c_str());
+               rig().line.transcript_text().c_str());
   std::abort();
 }
 
@@ -60,7 +55,8 @@ TransactionInput read_transaction_input(FuzzInput& input) {
   run.trouble = trouble < 5 ? Trouble::none : static_cast<Trouble>(trouble - 4);
   run.moment = input.byte();
   if (run.kind == CommandKind::order && run.command.back() == ' ') run.command += input.bytes(input.byte());
-  // The link takes the text as a C string: a NUL in the value ends it.
+  // A value from the command line or a dialog edit cannot hold a NUL: the
+  // value ends at one.
   run.command.resize(std::strlen(run.command.c_str()));
   return run;
 }
@@ -80,20 +76,33 @@ std::string transaction_input_bytes(CommandKind kind, std::size_t command_index,
 void arm_trouble(Trouble trouble, int moment) {
   switch (trouble) {
     case Trouble::none: break;
-    case Trouble::write_refused: fake_port_fail_write_after(moment); break;
-    case Trouble::read_refused: fake_port_fail_read_after(moment); break;
+    case Trouble::write_refused: rig().line.fail_write_after(moment); break;
+    case Trouble::read_refused: rig().line.fail_read_after(moment); break;
     case Trouble::cancel:
-      fake_port_on_wait([moment] {
-        if (fake_port_elapsed_us() >= read_bound_us(0) * moment) link_cancel_request();
+      rig().line.on_wait([moment] {
+        if (rig().line.elapsed_us() >= read_bound_us(0) * moment) rig().cancel.request();
       });
       break;
   }
 }
 
+FuzzRig& rig() {
+  static FuzzRig the_rig;
+  return the_rig;
+}
+
+void rig_reset() {
+  FuzzRig& r = rig();
+  r.port.reset();
+  r.line = FakeSerialLine();
+  r.cancel.clear();
+  r.events.clear();
+  r.port = r.line.open(r.cancel);
+}
+
 void play_instrument_from(FuzzInput& input) {
-  fake_port_reset();
-  fake_port_attach_source([&input](std::size_t) { return input.reply_record(); });
-  serial_port_open("COM1");
+  rig_reset();
+  rig().line.attach_source([&input](std::size_t) { return input.reply_record(); });
 }
 
 std::string reply_records(const std::vector<std::string>& reads) {
@@ -107,7 +116,7 @@ std::string reply_records(const std::vector<std::string>& reads) {
 
 std::vector<std::string> transcript_reads() {
   std::vector<std::string> reads;
-  for (const FakeTransfer& transfer : fake_port_transcript()) {
+  for (const FakeTransfer& transfer : rig().line.transcript()) {
     if (transfer.direction == FakeDirection::host_read) reads.push_back(transfer.bytes);
   }
   return reads;
@@ -120,7 +129,7 @@ std::int64_t read_bound_us(std::size_t n) {
 long attention_bytes(std::size_t hand_back_source_bytes) {
   long count = 0;
   const FakeTransfer* previous = nullptr;
-  for (const FakeTransfer& transfer : fake_port_transcript()) {
+  for (const FakeTransfer& transfer : rig().line.transcript()) {
     const bool hands_back = previous && previous->direction == FakeDirection::host_read &&
                             hand_back_source_bytes > 0 && previous->requested == hand_back_source_bytes;
     if (transfer.direction == FakeDirection::host_write && transfer.bytes == "?" && !hands_back) ++count;
@@ -135,19 +144,19 @@ std::string framed_text(const std::string& read) {
   return between.substr(0, between.find('\0'));
 }
 
-const std::vector<RecordedEvent>& record_trace() {
-  recorded_events.clear();
-  set_exchange_trace([](const TraceEvent& event) {
+ExchangeTraceSink record_trace() {
+  rig().events.clear();
+  return [](const TraceEvent& event) {
+    if (event.kind == TraceEventKind::read_started) return;
     const std::string bytes = event.bytes ? std::string(event.bytes, event.count) : std::string();
-    const bool failure_marker = event.kind == TraceEventKind::exchange_ended && event.bytes == kFailureMarker;
-    recorded_events.push_back({event.kind, bytes, event.succeeded, failure_marker});
-  });
-  return recorded_events;
+    const bool failure_marker = event.kind == TraceEventKind::exchange_ended && !event.succeeded;
+    rig().events.push_back({event.kind, bytes, event.succeeded, failure_marker});
+  };
 }
 
 bool trace_matches_transcript(const std::vector<RecordedEvent>& events) {
   auto event = events.begin();
-  for (const FakeTransfer& transfer : fake_port_transcript()) {
+  for (const FakeTransfer& transfer : rig().line.transcript()) {
     if (transfer.cancelled) continue;
     event = std::find_if(event, events.end(), [](const RecordedEvent& e) { return is_wire_event(e) && e.succeeded; });
     const TraceEventKind kind =

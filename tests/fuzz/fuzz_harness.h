@@ -18,12 +18,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "link/commands.h"
+#include "instrument/settings.h"
+#include "link/cancel_token.h"
+#include "link/command_vocabulary.h"
 #include "link/exchange_trace.h"
+#include "tests/fakes/fake_serial_port.h"
 
 [[noreturn]] void fuzz_property_broken(const char* property, const char* file, int line);
 
@@ -46,8 +50,29 @@ class FuzzInput {
   std::size_t next_ = 0;
 };
 
-// Resets the fake port, feeds every read from the input's reply records,
-// and opens the port.
+// The link's trace, recorded with its bytes copied.
+struct RecordedEvent {
+  TraceEventKind kind;
+  std::string bytes;
+  bool succeeded;
+  bool failure_marker;  // exchange_ended of an exchange that failed
+};
+
+// What one input plays on: the fake line with the port open onto it, the
+// cancel token that port watches, and the trace recorded. One per run of a
+// target, made anew by play_instrument_from (or, to record replies of the
+// model, by rig_reset).
+struct FuzzRig {
+  FakeSerialLine line;
+  CancelToken cancel;
+  std::unique_ptr<SerialPort> port;
+  std::vector<RecordedEvent> events;
+};
+FuzzRig& rig();
+// A fresh line with nothing attached and the port open onto it.
+void rig_reset();
+
+// Resets the rig and feeds every read from the input's reply records.
 void play_instrument_from(FuzzInput& input);
 
 // --- fuzz_transactions' leading bytes --------------------------------------
@@ -59,6 +84,21 @@ void play_instrument_from(FuzzInput& input);
 //   moment   byte
 //   value    for an order with a SET text only: a length byte, then the
 //            value, up to a NUL (the order text is a C string)
+
+// Each setting's query and where its value begins in the response line,
+// written out here again so that the targets check the core against a table
+// of their own.
+struct SettingQuery {
+  Setting setting;
+  const char* command;
+  std::size_t value_position;
+};
+inline constexpr SettingQuery kSettingQueries[] = {
+    {Setting::instrument_number, "GET INSTRUMENT NUMBER", 17}, {Setting::user_id, "GET USER ID", 17},
+    {Setting::location_code, "GET LOCATION CODE", 17},         {Setting::access_level, "GET ACCESS LEVEL", 17},
+    {Setting::operating_mode, "GET OPERATING MODE", 0},        {Setting::alarm_setting, "GET ALARM SETTING", 17},
+    {Setting::span_concentration, "GET SPAN CONCENTRATION", 20}, {Setting::response_factor, "GET RESPONSE FACTOR", 17},
+};
 
 enum class Trouble { none, write_refused, read_refused, cancel };
 
@@ -73,7 +113,7 @@ std::vector<const char*> command_texts(CommandKind kind);
 TransactionInput read_transaction_input(FuzzInput& input);
 std::string transaction_input_bytes(CommandKind kind, std::size_t command_index, Trouble trouble, int moment,
                                     const std::string& value);
-// Arms the trouble on the fake port (after play_instrument_from).
+// Arms the trouble on the rig's line (after play_instrument_from).
 void arm_trouble(Trouble trouble, int moment);
 
 // --- fuzz_readouts' leading bytes -------------------------------------------
@@ -103,15 +143,8 @@ long attention_bytes(std::size_t hand_back_source_bytes);
 // up to a NUL; empty for fewer than two bytes.
 std::string framed_text(const std::string& read);
 
-// The link's trace, recorded with its bytes copied.
-struct RecordedEvent {
-  TraceEventKind kind;
-  std::string bytes;
-  bool succeeded;
-  bool failure_marker;  // exchange_ended with kFailureMarker itself
-};
-// Installs a sink that records into a cleared list, and returns the list.
-const std::vector<RecordedEvent>& record_trace();
+// A sink that records into the rig's events, cleared first.
+ExchangeTraceSink record_trace();
 
 // True when the trace's successful writes and reads are exactly the
 // transcript's calls that were not cancelled, in order and byte for byte.

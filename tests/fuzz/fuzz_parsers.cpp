@@ -73,10 +73,9 @@ void check_clock(const std::string& line) {
 }
 
 void check_values(const std::string& line) {
-  FUZZ_CHECK(firmware_version_of(line.c_str()) == from(line, kFirmwareVersionPosition));
-  for (Setting setting : kAllSettings) {
-    const int position = value_position(setting_rule(setting).query);
-    FUZZ_CHECK(setting_value_of(setting, line.c_str()) == from(line, static_cast<std::size_t>(position)));
+  FUZZ_CHECK(firmware_version_of(line) == from(line, kFirmwareVersionPosition));
+  for (const SettingQuery& query : kSettingQueries) {
+    FUZZ_CHECK(setting_value_of(query.setting, line) == from(line, query.value_position));
   }
 }
 
@@ -127,7 +126,7 @@ std::optional<SettingTexts> sendable(const std::vector<std::string>& assignments
     if (equals == std::string::npos) return std::nullopt;
     const std::optional<Setting> setting = setting_named(assignment.substr(0, equals));
     const std::string value = assignment.substr(equals + 1);
-    if (!setting || !setting_rule(*setting).order || text_of(values, *setting)) return std::nullopt;
+    if (!setting || !setting_rule(*setting).writable || text_of(values, *setting)) return std::nullopt;
     if (has_control_character(value)) return std::nullopt;
     if (*setting == Setting::access_level ? !(value == "1" || value == "2" || value == "3")
                                           : value.size() > setting_rule(*setting).sent_chars) {

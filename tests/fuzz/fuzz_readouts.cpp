@@ -5,8 +5,8 @@
 //     and nothing when the query failed; the clock shown is the display
 //     form of a calendar time made of the numbers in the clock text, and
 //     otherwise the text as received;
-//   - the log list holds every stored line in order, with exactly one
-//     separator above each banner line;
+//   - the log list holds every line received in its shown form, in order,
+//     with exactly one separator above each banner line;
 //   - the printed pages hold the list's items in order, 58 a page, each
 //     line lower than the one before;
 //   - the CSV reads back under RFC 4180 into the header and exactly the
@@ -27,11 +27,12 @@
 #include "instrument/data_log.h"
 #include "instrument/firmware.h"
 #include "instrument/settings.h"
-#include "link/log_store.h"
-#include "link/log_transfer.h"
 #include "tests/fuzz/fuzz_harness.h"
 
 namespace {
+
+constexpr std::size_t kLongestLogLine = 98;  // what a 100-byte read holds between its framing bytes
+
 
 // One exchange as the trace told it: its command and result.
 struct Exchange {
@@ -90,15 +91,14 @@ void check_settings(const SettingTexts& values, const std::vector<Exchange>& exc
   FUZZ_CHECK(exchanges.size() == kSettingCount);
   std::vector<bool> asked(kSettingCount, false);
   for (const Exchange& exchange : exchanges) {
-    for (Setting setting : kAllSettings) {
-      const Command query = setting_rule(setting).query;
-      if (exchange.command != command_text(query)) continue;
-      const std::size_t index = static_cast<std::size_t>(setting);
+    for (const SettingQuery& query : kSettingQueries) {
+      if (exchange.command != query.command) continue;
+      const std::size_t index = static_cast<std::size_t>(query.setting);
       FUZZ_CHECK(!asked[index]);
       asked[index] = true;
-      const std::optional<std::string>& value = text_of(values, setting);
+      const std::optional<std::string>& value = text_of(values, query.setting);
       FUZZ_CHECK(value.has_value() == !exchange.failed);
-      if (value) FUZZ_CHECK(*value == from(exchange.result, static_cast<std::size_t>(value_position(query))));
+      if (value) FUZZ_CHECK(*value == from(exchange.result, query.value_position));
     }
   }
   FUZZ_CHECK(std::find(asked.begin(), asked.end(), false) == asked.end());
@@ -107,11 +107,12 @@ void check_settings(const SettingTexts& values, const std::vector<Exchange>& exc
 void check_list(const std::vector<std::string>& lines, const std::vector<std::string>& items) {
   std::size_t item = 0;
   for (const std::string& line : lines) {
-    if (line == kBannerLine) {
+    const std::string shown = shown_line(line);
+    if (shown == kBannerLine) {
       FUZZ_CHECK(item < items.size() && items[item] == kSeparatorItem);
       ++item;
     }
-    FUZZ_CHECK(item < items.size() && items[item] == line);
+    FUZZ_CHECK(item < items.size() && items[item] == shown);
     ++item;
   }
   FUZZ_CHECK(item == items.size());
@@ -160,15 +161,13 @@ void check_csv(const std::vector<std::string>& lines) {
   FUZZ_CHECK(*records == expected);
 }
 
-void check_data_log(DownloadOutcome outcome, const Exchange& exchange, PrinterResolution resolution) {
+void check_data_log(const DataLogDownload& download, const Exchange& exchange, PrinterResolution resolution) {
   FUZZ_CHECK(exchange.command == "GET LOG DATA");
-  FUZZ_CHECK((outcome == DownloadOutcome::complete) == !exchange.failed);
-  FUZZ_CHECK(outcome != DownloadOutcome::cancelled);
-  const std::vector<std::string> lines = downloaded_log_lines();
-  FUZZ_CHECK(lines.size() == log_store_line_count());
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    FUZZ_CHECK(lines[i] == log_store_line(i));
-    FUZZ_CHECK(lines[i].size() <= kLogLineMax && lines[i].find('\0') == std::string::npos);
+  FUZZ_CHECK((download.outcome == DownloadOutcome::complete) == !exchange.failed);
+  FUZZ_CHECK(download.outcome != DownloadOutcome::cancelled);
+  const std::vector<std::string>& lines = download.lines;
+  for (const std::string& line : lines) {
+    FUZZ_CHECK(line.size() <= kLongestLogLine && line.find('\0') == std::string::npos);
   }
   const std::vector<std::string> items = log_list_items(lines);
   check_list(lines, items);
@@ -185,27 +184,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int resolutions = input.byte();
   const PrinterResolution resolution{kFuzzResolutions[resolutions & 3], kFuzzResolutions[(resolutions >> 2) & 3]};
   play_instrument_from(input);
-  const std::vector<RecordedEvent>& trace = record_trace();
+  Instrument instrument(*rig().port, record_trace());
+  const std::vector<RecordedEvent>& trace = rig().events;
 
   if ((readouts & 1) && !input.used_up()) {
-    const std::optional<std::string> version = read_firmware_version();
+    const std::optional<std::string> version = read_firmware_version(instrument);
     check_firmware(version, exchanges_of(trace).back());
   }
   if ((readouts & 2) && !input.used_up()) {
-    const ClockReading reading = read_instrument_clock();
+    const ClockReading reading = read_instrument_clock(instrument);
     check_clock(reading, exchanges_of(trace).back());
   }
   if ((readouts & 4) && !input.used_up()) {
     const std::size_t before = exchanges_of(trace).size();
-    const SettingTexts values = read_settings(nullptr);
+    const SettingTexts values = read_settings(instrument, nullptr);
     std::vector<Exchange> exchanges = exchanges_of(trace);
     exchanges.erase(exchanges.begin(), exchanges.begin() + static_cast<std::ptrdiff_t>(before));
     check_settings(values, exchanges);
   }
   if ((readouts & 8) && !input.used_up()) {
-    const DownloadOutcome outcome = download_data_log(nullptr);
-    check_data_log(outcome, exchanges_of(trace).back(), resolution);
+    const DataLogDownload download = download_data_log(instrument, nullptr);
+    check_data_log(download, exchanges_of(trace).back(), resolution);
   }
-  set_exchange_trace(nullptr);
   return 0;
 }

@@ -18,13 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "datalog/log_list.h"
 #include "instrument/clock.h"
 #include "instrument/data_log.h"
 #include "instrument/firmware.h"
 #include "instrument/settings.h"
-#include "link/log_transfer.h"
-#include "link/transaction.h"
-#include "tests/fakes/fake_serial_port.h"
+#include "link/instrument_link.h"
 #include "tests/fuzz/fuzz_harness.h"
 #include "tools/instrument_state_file.h"
 
@@ -43,19 +42,21 @@ void write_seed(const std::string& target, const std::string& name, const std::s
   ++seeds_written;
 }
 
-// The reads that the model's replies bring while `run` talks to it.
+// The reads that the model's replies bring while `run` talks to it over
+// the rig's port.
 std::string model_replies(const InstrumentState& state, const InstrumentFaults& faults, Trouble trouble, int moment,
-                          const std::function<void()>& run) {
+                          const std::function<void(SerialPort& port)>& run) {
   InstrumentModel model;
   model.state = state;
   model.faults = faults;
-  fake_port_reset();
-  fake_port_attach(&model);
-  serial_port_open("COM1");
+  rig_reset();
+  rig().line.attach(&model);
   arm_trouble(trouble, moment);
-  run();
+  run(*rig().port);
   return reply_records(transcript_reads());
 }
+
+void transfer_log_over(SerialPort& port) { InstrumentLink(port).transfer_log(nullptr); }
 
 std::string file_name(std::string text) {
   for (char& c : text) {
@@ -95,11 +96,12 @@ void transaction_seeds(const InstrumentState& state) {
       const std::string value = text.back() == ' ' ? order_value(text, state) : std::string();
       const std::string command = text + value;
       for (const Variant& variant : variants) {
-        const std::string replies = model_replies(state, variant.faults, Trouble::none, 0, [&] {
+        const std::string replies = model_replies(state, variant.faults, Trouble::none, 0, [&](SerialPort& port) {
+          InstrumentLink link(port);
           if (kind == CommandKind::query) {
-            query(command.c_str());
+            link.query(command);
           } else {
-            order(command.c_str());
+            link.order(command);
           }
         });
         write_seed("transactions", file_name(command) + "-" + variant.name,
@@ -110,7 +112,7 @@ void transaction_seeds(const InstrumentState& state) {
   for (const Variant& variant : {Variant{"normal", {}}, Variant{"refusals", refusals},
                                  Variant{"falls-silent", falls_silent}, Variant{"retries", retries}}) {
     const std::string replies =
-        model_replies(state, variant.faults, Trouble::none, 0, [] { run_log_transfer(nullptr); });
+        model_replies(state, variant.faults, Trouble::none, 0, [](SerialPort& port) { transfer_log_over(port); });
     write_seed("transactions", std::string("log-transfer-") + variant.name,
                transaction_input_bytes(CommandKind::log_transfer, 0, Trouble::none, 0, "") + replies);
   }
@@ -123,7 +125,7 @@ void transaction_seeds(const InstrumentState& state) {
                   {"cancel", Trouble::cancel, 2}};
   for (const auto& trouble : troubles) {
     const std::string replies =
-        model_replies(state, {}, trouble.trouble, trouble.moment, [] { run_log_transfer(nullptr); });
+        model_replies(state, {}, trouble.trouble, trouble.moment, [](SerialPort& port) { transfer_log_over(port); });
     write_seed("transactions", std::string("log-transfer-") + trouble.name,
                transaction_input_bytes(CommandKind::log_transfer, 0, trouble.trouble, trouble.moment, "") + replies);
   }
@@ -131,11 +133,12 @@ void transaction_seeds(const InstrumentState& state) {
 
 void readout_seeds(const InstrumentState& sample) {
   const auto run_readouts = [](int readouts) {
-    return [readouts] {
-      if (readouts & 1) read_firmware_version();
-      if (readouts & 2) read_instrument_clock();
-      if (readouts & 4) read_settings(nullptr);
-      if (readouts & 8) download_data_log(nullptr);
+    return [readouts](SerialPort& port) {
+      Instrument instrument(port);
+      if (readouts & 1) read_firmware_version(instrument);
+      if (readouts & 2) read_instrument_clock(instrument);
+      if (readouts & 4) read_settings(instrument, nullptr);
+      if (readouts & 8) download_data_log(instrument, nullptr);
     };
   };
   const auto seed = [&](const std::string& name, const InstrumentState& state, int readouts, int resolutions) {

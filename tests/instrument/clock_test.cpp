@@ -10,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_port.h"
-#include "tests/fakes/connected_instrument.h"
+#include "tests/fakes/instrument_fixtures.h"
 #include "tests/instrument/clock_records.h"
-#include "tests/fakes/fake_serial_port.h"
-#include "tools/instrument_model.h"
 
 namespace {
 
@@ -143,7 +140,7 @@ TEST(SetTimeOrderText, SendsLocalTimeToTheMinuteWithLeadingZerosOn24HourClock) {
 
 // --- The clock read and the clock order against the instrument model -----------
 
-using InstrumentClockTest = ConnectedInstrumentTest;
+using InstrumentClockTest = OpenInstrumentTest;
 
 TEST_F(InstrumentClockTest, ReadGivesTheTextTheFieldsAndWhatTheOperatorSees) {
   struct Case {
@@ -159,7 +156,7 @@ TEST_F(InstrumentClockTest, ReadGivesTheTextTheFieldsAndWhatTheOperatorSees) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.instrument_clock);
     model.state.clock = c.instrument_clock;
-    const ClockReading reading = read_instrument_clock();
+    const ClockReading reading = read_instrument_clock(*instrument);
     EXPECT_TRUE(reading.answered);
     EXPECT_EQ(reading.clock_text, c.instrument_clock);
     EXPECT_EQ(reading.time.has_value(), c.complete);
@@ -171,7 +168,7 @@ TEST_F(InstrumentClockTest, ReadGivesTheTextTheFieldsAndWhatTheOperatorSees) {
 // operator was shown 12:05, a time the instrument never sent.
 TEST_F(InstrumentClockTest, MinuteTooLongForAnIntIsShownAsSentNotAsAMadeUpTime) {
   model.state.clock = "05/23/08 124294967301";  // the response line's 38 characters
-  const ClockReading reading = read_instrument_clock();
+  const ClockReading reading = read_instrument_clock(*instrument);
   ASSERT_TRUE(reading.time);
   EXPECT_FALSE(is_calendar_time(*reading.time));
   EXPECT_EQ(clock_shown(reading), "05/23/08 124294967301");
@@ -179,16 +176,16 @@ TEST_F(InstrumentClockTest, MinuteTooLongForAnIntIsShownAsSentNotAsAMadeUpTime) 
 
 TEST_F(InstrumentClockTest, SilentInstrumentGivesNoAnswerAndNothingToShow) {
   model.faults.silent = true;
-  const ClockReading reading = read_instrument_clock();
+  const ClockReading reading = read_instrument_clock(*instrument);
   EXPECT_FALSE(reading.answered);
   EXPECT_FALSE(reading.time);
   EXPECT_EQ(clock_shown(reading), "");
 }
 
 TEST_F(InstrumentClockTest, SetClockSaysWhetherTheInstrumentConfirmed) {
-  EXPECT_TRUE(set_instrument_clock(calendar_time(2009, 1, 5, 9, 7, 31)));
+  EXPECT_TRUE(set_instrument_clock(*instrument, calendar_time(2009, 1, 5, 9, 7, 31)));
   model.faults.drop_order_closing = 1;
-  EXPECT_FALSE(set_instrument_clock(calendar_time(2009, 1, 5, 9, 8, 0)));
+  EXPECT_FALSE(set_instrument_clock(*instrument, calendar_time(2009, 1, 5, 9, 8, 0)));
   EXPECT_EQ(model.orders_performed,
             (std::vector<std::string>{"SET REAL TIME 01/05/09 0907", "SET REAL TIME 01/05/09 0908"}));
 }

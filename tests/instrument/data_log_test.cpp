@@ -1,5 +1,6 @@
 // The data log as the instrument core downloads and erases it: how each
-// download ends, what it leaves to read back, and the erase's confirmation.
+// download ends and what it keeps, why it failed, and the erase's
+// confirmation.
 
 #include "instrument/data_log.h"
 
@@ -8,54 +9,77 @@
 #include <string>
 #include <vector>
 
-#include "link/link_cancel.h"
-#include "link/log_transfer.h"
-#include "tests/fakes/connected_instrument.h"
-#include "tests/link/log_lines.h"
+#include "datalog/log_list.h"
+#include "tests/fakes/instrument_fixtures.h"
+#include "tests/fakes/numbered_lines.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class InstrumentDataLog : public ConnectedInstrumentTest {
+class InstrumentDataLog : public OpenInstrumentTest {
  protected:
   void SetUp() override {
-    ConnectedInstrumentTest::SetUp();
-    store_log_lines({"a line of an earlier download"});
+    OpenInstrumentTest::SetUp();
     model.state.log_lines = numbered_lines("05/23/08 1432   A00017       12", 6);
+  }
+
+  Lines first_lines(std::size_t count) const {
+    return Lines(model.state.log_lines.begin(), model.state.log_lines.begin() + static_cast<std::ptrdiff_t>(count));
   }
 };
 
-TEST_F(InstrumentDataLog, CompleteDownloadReadsBackEveryLineAndCountsThemAsTheyCome) {
-  model.state.log_lines.insert(model.state.log_lines.begin(), kReceivedBanner);
+TEST_F(InstrumentDataLog, CompleteDownloadKeepsEveryLineAsReceivedAndCountsThemAsTheyCome) {
+  model.state.log_lines.insert(model.state.log_lines.begin(), {kReceivedBanner, kShortColumnHeader});
   std::vector<std::size_t> counts;
-  EXPECT_EQ(download_data_log([&counts](std::size_t lines) { counts.push_back(lines); }), DownloadOutcome::complete);
-
-  Lines expected = model.state.log_lines;
-  expected[0] = kBannerLine;  // the stored form
-  EXPECT_EQ(downloaded_log_lines(), expected);
-  EXPECT_EQ(counts, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  const DataLogDownload download =
+      download_data_log(*instrument, [&counts](std::size_t lines) { counts.push_back(lines); });
+  EXPECT_EQ(download.outcome, DownloadOutcome::complete);
+  EXPECT_EQ(download.lines, model.state.log_lines) << "the banner and header as the instrument sent them";
+  EXPECT_EQ(counts, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(instrument->last_failure(), LinkFailure::none);
 }
 
-TEST_F(InstrumentDataLog, InstrumentFallingSilentFailsAndKeepsTheLinesAcknowledged) {
-  model.faults.silent_after_log_lines = 4;
-  EXPECT_EQ(download_data_log(nullptr), DownloadOutcome::failed);
-  EXPECT_EQ(downloaded_log_lines(), Lines(model.state.log_lines.begin(), model.state.log_lines.begin() + 4));
-}
-
-TEST_F(InstrumentDataLog, CancelIsToldApartFromAFailure) {
-  EXPECT_EQ(download_data_log([](std::size_t lines) {
-              if (lines == 3) link_cancel_request();
-            }),
-            DownloadOutcome::cancelled);
-  EXPECT_EQ(downloaded_log_lines(), Lines(model.state.log_lines.begin(), model.state.log_lines.begin() + 3));
+TEST_F(InstrumentDataLog, EveryWayOfEndingEarlyKeepsTheLinesAcknowledgedAndSaysWhy) {
+  constexpr std::size_t kNever = ~std::size_t{0};
+  struct Case {
+    const char* name;
+    void (*arrange)(InstrumentModel& model, FakeSerialLine& line);
+    std::size_t cancel_once_lines_received;
+    DownloadOutcome outcome;
+    LinkFailure failure;
+    std::size_t lines_kept;
+  };
+  const Case cases[] = {
+      {"falls silent", [](InstrumentModel& m, FakeSerialLine&) { m.faults.silent_after_log_lines = 4; }, kNever,
+       DownloadOutcome::failed, LinkFailure::silence, 4},
+      {"refuses every acknowledgement", [](InstrumentModel& m, FakeSerialLine&) { m.faults.refuse_log_line = 1000; },
+       kNever, DownloadOutcome::failed, LinkFailure::garbled, 0},
+      // The opening's two reads and two for each of three lines.
+      {"port fails", [](InstrumentModel&, FakeSerialLine& l) { l.fail_read_after(8); }, kNever,
+       DownloadOutcome::failed, LinkFailure::port_failed, 3},
+      {"cancelled", [](InstrumentModel&, FakeSerialLine&) {}, 2, DownloadOutcome::cancelled, LinkFailure::cancelled,
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    c.arrange(model, line);
+    const DataLogDownload download = download_data_log(*instrument, [this, &c](std::size_t lines) {
+      if (lines == c.cancel_once_lines_received) cancel.request();
+    });
+    EXPECT_EQ(download.outcome, c.outcome);
+    EXPECT_EQ(instrument->last_failure(), c.failure);
+    EXPECT_EQ(download.lines, first_lines(c.lines_kept)) << line.transcript_text();
+  }
 }
 
 TEST_F(InstrumentDataLog, EraseSaysWhetherTheInstrumentConfirmed) {
-  EXPECT_TRUE(erase_data_log());
+  EXPECT_TRUE(erase_data_log(*instrument));
   EXPECT_TRUE(model.state.log_lines.empty());
   model.faults.drop_order_closing = 1;
-  EXPECT_FALSE(erase_data_log());
+  EXPECT_FALSE(erase_data_log(*instrument));
+  EXPECT_EQ(instrument->last_failure(), LinkFailure::unconfirmed);
   EXPECT_EQ(model.orders_performed, (Lines{"DO RESET LOG", "DO RESET LOG"}));
 }
 

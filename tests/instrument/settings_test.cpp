@@ -10,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/transaction.h"
-#include "tests/fakes/connected_instrument.h"
+#include "tests/fakes/instrument_fixtures.h"
 
 namespace {
 
@@ -63,7 +62,7 @@ TEST(SettingOrderText, CutsToCharacterCountAndKeepsTrailingBlankOfEmptyValue) {
       {Setting::response_factor, " 1 5", "SET RESPONSE FACTOR  1 5"},
   };
   for (const OrderCase& c : cases) EXPECT_EQ(setting_order_text(c.setting, c.value), c.order_text) << c.value;
-  EXPECT_FALSE(setting_rule(Setting::operating_mode).order) << "no command sets the operating mode";
+  EXPECT_FALSE(setting_rule(Setting::operating_mode).writable) << "no command sets the operating mode";
 }
 
 // --- Access level check -------------------------------------------------------
@@ -80,11 +79,11 @@ TEST(AccessLevelIsValid, AcceptsWhatStrtolReadsAsOneToThreeOnly) {
 
 // --- Reads and writes against the instrument model ---------------------------
 
-using InstrumentSettingsTest = ConnectedInstrumentTest;
+using InstrumentSettingsTest = OpenInstrumentTest;
 
 TEST_F(InstrumentSettingsTest, ReadsAllEightInTheInstrumentsOrderAndCallsBackAfterEach) {
   std::vector<Setting> called;
-  const SettingTexts values = read_settings([&called](Setting setting, const std::optional<std::string>& value) {
+  const SettingTexts values = read_settings(*instrument, [&called](Setting setting, const std::optional<std::string>& value) {
     EXPECT_TRUE(value.has_value());
     called.push_back(setting);
     return true;
@@ -102,7 +101,7 @@ TEST_F(InstrumentSettingsTest, ReadsAllEightInTheInstrumentsOrderAndCallsBackAft
 TEST_F(InstrumentSettingsTest, FailedQueryHasNoValueAndACallbackThatRefusesStopsTheReads) {
   model.faults.silent = true;
   int calls = 0;
-  const SettingTexts values = read_settings([&calls](Setting, const std::optional<std::string>& value) {
+  const SettingTexts values = read_settings(*instrument, [&calls](Setting, const std::optional<std::string>& value) {
     EXPECT_FALSE(value.has_value());
     ++calls;
     return false;
@@ -110,7 +109,7 @@ TEST_F(InstrumentSettingsTest, FailedQueryHasNoValueAndACallbackThatRefusesStops
 
   EXPECT_EQ(calls, 1);
   for (Setting setting : kAllSettings) EXPECT_FALSE(text_of(values, setting)) << static_cast<int>(setting);
-  for (const std::string& write : fake_port_host_writes()) {
+  for (const std::string& write : line.host_writes()) {
     EXPECT_EQ(write.find("GET ALARM"), std::string::npos) << "nothing after the refused read";
   }
 }
@@ -125,7 +124,7 @@ TEST_F(InstrumentSettingsTest, WritesOnlyTheGivenSettingsInTheWriteOrderWithThei
   std::vector<Setting> written;
 
   const SettingOrderOutcomes outcomes =
-      write_settings(values, [&written](Setting setting, OrderOutcome) { written.push_back(setting); });
+      write_settings(*instrument, values, [&written](Setting setting, OrderOutcome) { written.push_back(setting); });
 
   EXPECT_EQ(model.orders_performed,
             (std::vector<std::string>{"SET ACCESS LEVEL 3", "SET USER ID ", "SET RESPONSE FACTOR 1.5"}));

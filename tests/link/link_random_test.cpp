@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "link/commands.h"
-#include "link/log_store.h"
+#include "link/command_vocabulary.h"
 #include "link/log_transfer.h"
 #include "link/transaction.h"
-#include "tests/fakes/fake_serial_port.h"
+#include "tests/fakes/instrument_fixtures.h"
 
 namespace {
 
@@ -32,11 +31,12 @@ std::int64_t read_bound_us(std::size_t n) {
 struct RandomInstrument {
   std::mt19937 random;
   int wildness_percent = 0;  // drawn per run: from a calm line to mostly noise
+  const FakeSerialLine* line = nullptr;  // what the host sent, for the echo
 
   int roll(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random); }
 
   char any_byte() {
-    static const char kLikely[] = {'!', '?', '\0', '\r', '\n', kFrameStart, kFrameEnd, 'E', 'O', 'T', ' '};
+    constexpr char kLikely[] = {'!', '?', '\0', '\r', '\n', kFrameStart, kFrameEnd, 'E', 'O', 'T', ' '};
     if (roll(2) == 0) return kLikely[roll(static_cast<int>(sizeof kLikely))];
     return static_cast<char>(roll(256));
   }
@@ -50,8 +50,8 @@ struct RandomInstrument {
   std::string framed(const std::string& text) { return kFrameStart + text + kFrameEnd; }
 
   // The command the host sent last: the write before its last terminator.
-  static std::string last_command() {
-    std::vector<std::string> writes = fake_port_host_writes();
+  std::string last_command() const {
+    std::vector<std::string> writes = line->host_writes();
     return writes.size() >= 2 ? writes[writes.size() - 2] : std::string();
   }
 
@@ -67,19 +67,19 @@ struct RandomInstrument {
   }
 };
 
-long attention_bytes() {
-  std::vector<std::string> writes = fake_port_host_writes();
-  return std::count(writes.begin(), writes.end(), "?");
-}
-
-class LinkRandom : public testing::Test {
+class LinkRandom : public OpenLinkTest {
  protected:
   void start_run(unsigned seed) {
-    fake_port_reset();
+    SetUp();
     instrument.random.seed(seed);
     instrument.wildness_percent = instrument.roll(100);
-    fake_port_attach_source([this](std::size_t requested) { return instrument.reply(requested); });
-    serial_port_open("COM1");
+    instrument.line = &line;
+    line.attach_source([this](std::size_t requested) { return instrument.reply(requested); });
+  }
+
+  long attention_bytes() const {
+    std::vector<std::string> writes = line.host_writes();
+    return std::count(writes.begin(), writes.end(), "?");
   }
 
   std::string random_command(CommandKind kind) {
@@ -109,14 +109,14 @@ TEST_F(LinkRandom, QueriesStayWithinFortySixAttemptsAndTheirTimeBound) {
   for (unsigned seed = 1; seed <= kRunsPerKind; ++seed) {
     start_run(seed);
     const std::string text = random_command(CommandKind::query);
-    const char* result = query(text.c_str());
-    count_outcome(transaction_failed(result));
-    ASSERT_TRUE(transaction_failed(result) || std::strlen(result) <= kResponseLineMax) << "seed " << seed;
+    const TransactionResult result = query(text);
+    count_outcome(!result.succeeded());
+    ASSERT_LE(result.response_line.size(), kResponseLineMax) << "seed " << seed;
     const std::size_t length = text.size();
-    const std::int64_t attempt_us = fake_port_transmission_us(length + 45) + read_bound_us(1) +
+    const std::int64_t attempt_us = fake_transmission_us(length + 45) + read_bound_us(1) +
                                     read_bound_us(length + 1) + read_bound_us(40) + read_bound_us(1);
     ASSERT_LE(attention_bytes(), 46) << "seed " << seed;
-    ASSERT_LE(fake_port_elapsed_us(), attention_bytes() * attempt_us) << "seed " << seed;
+    ASSERT_LE(line.elapsed_us(), attention_bytes() * attempt_us) << "seed " << seed;
   }
 }
 
@@ -124,10 +124,10 @@ TEST_F(LinkRandom, OrdersStayWithinThirtyOneAttemptsAndNeverResendAfterConfirmin
   for (unsigned seed = 1; seed <= kRunsPerKind; ++seed) {
     start_run(seed);
     const std::string text = random_command(CommandKind::order);
-    const char* result = order(text.c_str());
-    count_outcome(transaction_failed(result));
-    ASSERT_TRUE(transaction_failed(result) || result == text.c_str()) << "seed " << seed;
-    std::vector<std::string> writes = fake_port_host_writes();
+    const TransactionResult result = order(text);
+    count_outcome(!result.succeeded());
+    ASSERT_TRUE(result.response_line.empty()) << "seed " << seed;
+    std::vector<std::string> writes = line.host_writes();
     auto confirmation = std::find(writes.begin(), writes.end(), "!");
     if (confirmation != writes.end()) {
       ASSERT_EQ(std::vector<std::string>(confirmation, writes.end()), (std::vector<std::string>{"!", "\r"}))
@@ -135,29 +135,30 @@ TEST_F(LinkRandom, OrdersStayWithinThirtyOneAttemptsAndNeverResendAfterConfirmin
     }
     const std::size_t length = text.size();
     const std::int64_t attempt_us =
-        fake_port_transmission_us(length + 5) + read_bound_us(1) + read_bound_us(length + 1);
+        fake_transmission_us(length + 5) + read_bound_us(1) + read_bound_us(length + 1);
     ASSERT_LE(attention_bytes(), 31) << "seed " << seed;
-    ASSERT_LE(fake_port_elapsed_us(), attention_bytes() * attempt_us + 16 * read_bound_us(1)) << "seed " << seed;
+    ASSERT_LE(line.elapsed_us(), attention_bytes() * attempt_us + 16 * read_bound_us(1)) << "seed " << seed;
   }
 }
 
-TEST_F(LinkRandom, LogTransfersStayWithinTheirBudgetsAndKeepTheStoreSound) {
+TEST_F(LinkRandom, LogTransfersStayWithinTheirBudgetsAndKeepOnlyWholeLines) {
   for (unsigned seed = 1; seed <= kRunsPerKind; ++seed) {
     start_run(seed);
     int steps = 0;
-    const char* result = run_log_transfer([&steps](std::size_t) { ++steps; });
-    count_outcome(transaction_failed(result));
-    ASSERT_TRUE(transaction_failed(result) || std::strcmp(result, kTransferDone) == 0) << "seed " << seed;
-    const std::size_t lines = log_store_line_count();
-    ASSERT_EQ(log_store_line(lines), kEndOfLog) << "seed " << seed;
-    for (std::size_t i = 0; i < lines; ++i) ASSERT_LE(log_store_line(i).size(), kLogLineMax) << "seed " << seed;
+    const LogTransferResult result = link->transfer_log([&steps](std::size_t) { ++steps; });
+    count_outcome(result.failure != LinkFailure::none);
+    const std::size_t lines = result.lines.size();
+    for (const std::string& kept : result.lines) {
+      ASSERT_LE(kept.size(), kReceiveBufferSize - 2) << "seed " << seed;
+      ASSERT_NE(kept, kEndOfLog) << "seed " << seed;
+    }
     // Every step either kept a line, was refused (50 at most, and one more
     // ends the transfer) or was the last one.
     ASSERT_LE(static_cast<std::size_t>(steps), lines + kLogTransferBudget + 2) << "seed " << seed;
     ASSERT_LE(attention_bytes(), 2 * kLogTransferBudget + 1) << "seed " << seed;
-    const std::int64_t opening_us = fake_port_transmission_us(15) + read_bound_us(1) + read_bound_us(13);
-    const std::int64_t step_us = fake_port_transmission_us(101) + read_bound_us(100) + read_bound_us(1);
-    ASSERT_LE(fake_port_elapsed_us(), attention_bytes() * opening_us + steps * step_us) << "seed " << seed;
+    const std::int64_t opening_us = fake_transmission_us(15) + read_bound_us(1) + read_bound_us(13);
+    const std::int64_t step_us = fake_transmission_us(101) + read_bound_us(100) + read_bound_us(1);
+    ASSERT_LE(line.elapsed_us(), attention_bytes() * opening_us + steps * step_us) << "seed " << seed;
   }
 }
 

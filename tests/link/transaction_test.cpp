@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/fakes/fake_serial_port.h"
+#include "tests/fakes/instrument_fixtures.h"
 
 namespace {
 
@@ -32,45 +32,32 @@ Strings repeated(const Strings& block, int times) {
   return all;
 }
 
-class Transaction : public testing::Test {
- protected:
-  void SetUp() override { restart(); }
-
-  // A fresh instrument on a freshly opened port, transcript and clock cleared.
-  void restart() {
-    fake_port_reset();
-    model = InstrumentModel();
-    model.state = default_instrument_state();
-    fake_port_attach(&model);
-    serial_port_open("COM1");
-  }
-
-  InstrumentModel model;
-};
+using Transaction = OpenLinkTest;
+using TransactionCall = TransactionResult (OpenLinkTest::*)(const std::string& command_text);
 
 TEST_F(Transaction, UndisturbedQuerySendsTheTableBytesAndReturnsTheLine) {
-  const char* result = query("GET USER ID");
-  EXPECT_FALSE(transaction_failed(result));
-  EXPECT_EQ(std::string(result), kUserIdLine);
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r", kUserIdLine + kEtx, "\r"}))
-      << fake_port_transcript_text();
-  EXPECT_EQ(fake_port_read_requests(), (Sizes{1, 12, 40, 1}));
+  const TransactionResult result = query("GET USER ID");
+  EXPECT_TRUE(result.succeeded());
+  EXPECT_EQ(result.response_line, kUserIdLine);
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r", kUserIdLine + kEtx, "\r"}))
+      << line.transcript_text();
+  EXPECT_EQ(line.read_requests(), (Sizes{1, 12, 40, 1}));
 }
 
 TEST_F(Transaction, UndisturbedOrderSendsTheTableBytesAndReadsOneClosingByte) {
   const char* text = "SET USER ID 000417";
-  EXPECT_EQ(order(text), text) << "an order returns its own command text";
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"})) << fake_port_transcript_text();
-  EXPECT_EQ(fake_port_read_requests(), (Sizes{1, 19, 1}));
+  EXPECT_TRUE(order(text).succeeded());
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"})) << line.transcript_text();
+  EXPECT_EQ(line.read_requests(), (Sizes{1, 19, 1}));
   EXPECT_EQ(model.state.settings.user_id, "000417");
 }
 
 TEST_F(Transaction, EchoFirstByteIsNeverExamined) {
   for (char lead : {'!', '\0', '?', 'G', '\r'}) {
-    fake_port_attach_script({"!", std::string(1, lead) + "GET USER ID", kStx + "LINE" + kEtx, "!"});
-    const char* result = query("GET USER ID");
-    ASSERT_FALSE(transaction_failed(result)) << int(lead) << "\n" << fake_port_transcript_text();
-    EXPECT_STREQ(result, "LINE");
+    line.attach_script({"!", std::string(1, lead) + "GET USER ID", kStx + "LINE" + kEtx, "!"});
+    const TransactionResult result = query("GET USER ID");
+    ASSERT_TRUE(result.succeeded()) << int(lead) << "\n" << line.transcript_text();
+    EXPECT_EQ(result.response_line, "LINE");
   }
 }
 
@@ -82,92 +69,92 @@ TEST_F(Transaction, EchoWrongFifteenTimesFailsEvenWhenTheSixteenthIsRight) {
   };
   for (Case c : {Case{14, true, 15}, Case{15, false, 16}}) {
     SCOPED_TRACE(c.wrong_echoes);
-    restart();
+    SetUp();
     model.faults.corrupt_echo = c.wrong_echoes;
-    const char* result = query("GET USER ID");
-    EXPECT_EQ(transaction_failed(result), !c.succeeds);
-    Strings writes = fake_port_host_writes();
+    const TransactionResult result = query("GET USER ID");
+    EXPECT_EQ(result.failure, c.succeeds ? LinkFailure::none : LinkFailure::garbled);
+    Strings writes = line.host_writes();
     EXPECT_EQ(count_of(writes, "?"), c.attempts);
     EXPECT_EQ(count_of(writes, "GET USER ID"), c.attempts) << "each attempt sends the command again";
     if (!c.succeeds) {
       // The sixteenth arrival still sends and reads; the echo it reads is
       // right, and the query fails without confirming it.
-      EXPECT_EQ(fake_port_transcript().back().bytes, kEchoLeadByte + std::string("GET USER ID"));
+      EXPECT_EQ(line.transcript().back().bytes, kEchoLeadByte + std::string("GET USER ID"));
       EXPECT_EQ(Strings(writes.end() - 2, writes.end()), (Strings{"GET USER ID", "\r"}));
     }
   }
 }
 
 TEST_F(Transaction, SilentInstrumentGetsSixteenAttentionBytesAndNothingElse) {
-  for (const char* (*transaction)(const char*) : {&query, &order}) {
-    restart();
+  for (TransactionCall transaction : {&Transaction::query, &Transaction::order}) {
+    SetUp();
     model.faults.silent = true;
-    EXPECT_TRUE(transaction_failed(transaction("GET USER ID")));
-    EXPECT_EQ(fake_port_host_writes(), repeated({"?", "\r"}, 16));
-    EXPECT_EQ(fake_port_read_requests(), Sizes(16, 1));
+    EXPECT_EQ((this->*transaction)("GET USER ID").failure, LinkFailure::silence);
+    EXPECT_EQ(line.host_writes(), repeated({"?", "\r"}, 16));
+    EXPECT_EQ(line.read_requests(), Sizes(16, 1));
     // About 12.8 s: sixteen empty one-byte reads and the bytes sent.
-    EXPECT_EQ(fake_port_elapsed_us(), 16 * kEmptyOneByteReadUs + fake_port_transmission_us(32));
+    EXPECT_EQ(line.elapsed_us(), 16 * kEmptyOneByteReadUs + fake_transmission_us(32));
   }
 }
 
 TEST_F(Transaction, IgnoredAttentionUsesTheAttentionBudget) {
   for (int ignored : {14, 15}) {
     SCOPED_TRACE(ignored);
-    restart();
+    SetUp();
     model.faults.ignore_attention = ignored;
-    EXPECT_EQ(transaction_failed(query("GET USER ID")), ignored == 15);
-    EXPECT_EQ(count_of(fake_port_host_writes(), "?"), ignored + 1);
+    EXPECT_EQ(query("GET USER ID").succeeded(), ignored < 15);
+    EXPECT_EQ(count_of(line.host_writes(), "?"), ignored + 1);
   }
 }
 
 TEST_F(Transaction, FortyByteResponseGivesThirtyEightCharactersAndHandsBackThirtyNine) {
   model.faults.response_framing = ResponseFraming::forty_bytes;
-  const char* result = query("GET USER ID");
-  const std::string line = kUserIdLine + std::string(12, ' ');
-  ASSERT_EQ(line.size(), 38u);
-  EXPECT_EQ(std::string(result), line);
-  Strings writes = fake_port_host_writes();
+  const TransactionResult result = query("GET USER ID");
+  const std::string padded = kUserIdLine + std::string(12, ' ');
+  ASSERT_EQ(padded.size(), 38u);
+  EXPECT_EQ(result.response_line, padded);
+  Strings writes = line.host_writes();
   ASSERT_EQ(writes.size(), 8u);
-  EXPECT_EQ(writes[6], line + kEtx);
+  EXPECT_EQ(writes[6], padded + kEtx);
   EXPECT_EQ(writes[6].size(), 39u);
   EXPECT_EQ(writes[7], "\r");
 }
 
 TEST_F(Transaction, LongerReplyIsCutAtFortyBytes) {
   const std::string reply = kStx + std::string(50, 'x');
-  fake_port_attach_script({"!", "\nGET USER ID", reply, "!"});
-  ASSERT_EQ(std::string(query("GET USER ID")), std::string(38, 'x'));
-  EXPECT_EQ(fake_port_host_writes()[6], std::string(39, 'x'));
+  line.attach_script({"!", "\nGET USER ID", reply, "!"});
+  ASSERT_EQ(query("GET USER ID").response_line, std::string(38, 'x'));
+  EXPECT_EQ(line.host_writes()[6], std::string(39, 'x'));
 }
 
 TEST_F(Transaction, OneByteResponseGivesAnEmptyLineAndHandsBackOnlyTheTerminator) {
   model.faults.response_framing = ResponseFraming::one_byte;
-  const char* result = query("GET USER ID");
-  EXPECT_FALSE(transaction_failed(result));
-  EXPECT_STREQ(result, "");
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r", "\r"}));
-  EXPECT_EQ(fake_port_read_requests(), (Sizes{1, 12, 40, 1})) << "the closing \"!\" is still expected";
+  const TransactionResult result = query("GET USER ID");
+  EXPECT_TRUE(result.succeeded());
+  EXPECT_EQ(result.response_line, "");
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r", "\r"}));
+  EXPECT_EQ(line.read_requests(), (Sizes{1, 12, 40, 1})) << "the closing \"!\" is still expected";
 }
 
 TEST_F(Transaction, NulInTheResponseEndsTheLineButEverythingGoesBack) {
   const std::string reply = kStx + std::string("AB\0CD", 5) + kEtx;
-  fake_port_attach_script({"!", "\nGET USER ID", reply, "!"});
-  ASSERT_STREQ(query("GET USER ID"), "AB");
-  EXPECT_EQ(fake_port_host_writes()[6], std::string("AB\0CD", 5) + kEtx);
+  line.attach_script({"!", "\nGET USER ID", reply, "!"});
+  ASSERT_EQ(query("GET USER ID").response_line, "AB");
+  EXPECT_EQ(line.host_writes()[6], std::string("AB\0CD", 5) + kEtx);
 }
 
 TEST_F(Transaction, ResponseReadBringingNothingFailsWithoutHandingBack) {
-  fake_port_attach_script({"!", "\nGET USER ID", ""});
-  EXPECT_TRUE(transaction_failed(query("GET USER ID")));
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r"}));
-  EXPECT_EQ(fake_port_read_requests(), (Sizes{1, 12, 40}));
+  line.attach_script({"!", "\nGET USER ID", ""});
+  EXPECT_FALSE(query("GET USER ID").succeeded());
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", "GET USER ID", "\r", "!", "\r"}));
+  EXPECT_EQ(line.read_requests(), (Sizes{1, 12, 40}));
 }
 
 TEST_F(Transaction, QueryClosingFailureRunsTheWholeExchangeAgain) {
-  fake_port_attach_script({"!", "\nGET USER ID", kStx + "FIRST" + kEtx, std::string(1, '\0'),  //
+  line.attach_script({"!", "\nGET USER ID", kStx + "FIRST" + kEtx, std::string(1, '\0'),  //
                            "!", "\nGET USER ID", kStx + "SECOND" + kEtx, "!"});
-  EXPECT_STREQ(query("GET USER ID"), "SECOND");
-  Strings writes = fake_port_host_writes();
+  EXPECT_EQ(query("GET USER ID").response_line, "SECOND");
+  Strings writes = line.host_writes();
   EXPECT_EQ(count_of(writes, "?"), 2);
   EXPECT_EQ(count_of(writes, "GET USER ID"), 2);
 }
@@ -177,12 +164,12 @@ TEST_F(Transaction, QueryClosingWrongFifteenTimesFailsEvenWhenTheSixteenthIsRigh
   const Strings right_closing{"!", "\nGET USER ID", kStx + "LINE" + kEtx, "!"};
   for (int wrong : {14, 15}) {
     SCOPED_TRACE(wrong);
-    restart();
+    SetUp();
     Strings script = repeated(wrong_closing, wrong);
     script.insert(script.end(), right_closing.begin(), right_closing.end());
-    fake_port_attach_script(script);
-    EXPECT_EQ(transaction_failed(query("GET USER ID")), wrong == 15);
-    EXPECT_EQ(count_of(fake_port_host_writes(), "?"), wrong + 1);
+    line.attach_script(script);
+    EXPECT_EQ(query("GET USER ID").succeeded(), wrong < 15);
+    EXPECT_EQ(count_of(line.host_writes(), "?"), wrong + 1);
   }
 }
 
@@ -192,7 +179,7 @@ TEST_F(Transaction, BudgetsAreNeverResetBetweenAttempts) {
   const std::string echo = "\nGET USER ID";
   const std::string response = kStx + "LINE" + kEtx;
   struct Case {
-    const char* (*transaction)(const char*);
+    TransactionCall transaction;
     Strings script;
     long attention_bytes;
   };
@@ -205,47 +192,45 @@ TEST_F(Transaction, BudgetsAreNeverResetBetweenAttempts) {
     script->insert(script->end(), silence.begin(), silence.end());
     script->insert(script->end(), {"!", echo, response, "!"});       // right, but too late
   }
-  for (const Case& c : {Case{&query, query_script, 46}, Case{&order, order_script, 31}}) {
-    fake_port_reset();
-    serial_port_open("COM1");
-    fake_port_attach_script(c.script);
-    EXPECT_TRUE(transaction_failed(c.transaction("GET USER ID")));
-    EXPECT_EQ(count_of(fake_port_host_writes(), "?"), c.attention_bytes) << fake_port_transcript_text();
+  for (const Case& c : {Case{&Transaction::query, query_script, 46}, Case{&Transaction::order, order_script, 31}}) {
+    SetUp();
+    line.attach_script(c.script);
+    EXPECT_EQ((this->*c.transaction)("GET USER ID").failure, LinkFailure::garbled);
+    EXPECT_EQ(count_of(line.host_writes(), "?"), c.attention_bytes) << line.transcript_text();
   }
 }
 
 TEST_F(Transaction, OrderWithNulThenAcknowledgementSucceedsAfterOneExtraRead) {
   model.faults.nul_before_order_closing = 1;
   const char* text = "SET ALARM SETTING 0060";
-  EXPECT_EQ(order(text), text);
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"})) << "nothing between the two reads";
-  EXPECT_EQ(fake_port_read_requests(), (Sizes{1, 23, 1, 1}));
+  EXPECT_TRUE(order(text).succeeded());
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"})) << "nothing between the two reads";
+  EXPECT_EQ(line.read_requests(), (Sizes{1, 23, 1, 1}));
 }
 
 TEST_F(Transaction, OrderWhoseClosingNeverComesReadsSixteenTimesAndSendsTheCommandOnce) {
   model.faults.drop_order_closing = 1;
   const char* text = "SET ALARM SETTING 0060";
-  EXPECT_TRUE(transaction_failed(order(text)));
-  EXPECT_EQ(fake_port_host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"}));
+  EXPECT_EQ(order(text).failure, LinkFailure::unconfirmed);
+  EXPECT_EQ(line.host_writes(), (Strings{"?", "\r", text, "\r", "!", "\r"}));
   Sizes reads{1, 23};
   reads.insert(reads.end(), 16, 1);
-  EXPECT_EQ(fake_port_read_requests(), reads);
+  EXPECT_EQ(line.read_requests(), reads);
   EXPECT_EQ(model.state.settings.alarm_setting, "0060") << "the instrument did the order; only its reply was lost";
 }
 
-TEST_F(Transaction, NoPortOpenFailsAtOnceWithNothingWritten) {
-  serial_port_close();
-  EXPECT_EQ(query("GET USER ID"), kFailureMarker);
-  EXPECT_EQ(order("SET USER ID 1"), kFailureMarker);
-  EXPECT_TRUE(fake_port_transcript().empty());
-  EXPECT_EQ(fake_port_elapsed_us(), 0);
-  EXPECT_STREQ(kFailureMarker, "err");
+TEST_F(Transaction, CancelledPortFailsAtOnceWithNothingWritten) {
+  cancel.request();
+  EXPECT_EQ(query("GET USER ID").failure, LinkFailure::cancelled);
+  EXPECT_EQ(order("SET USER ID 1").failure, LinkFailure::cancelled);
+  EXPECT_TRUE(line.transcript().empty());
+  EXPECT_EQ(line.elapsed_us(), 0);
 }
 
 // What crossed the line, call by call, without timing.
-Strings calls_made() {
+Strings calls_made(const FakeSerialLine& line) {
   Strings calls;
-  for (const FakeTransfer& transfer : fake_port_transcript()) {
+  for (const FakeTransfer& transfer : line.transcript()) {
     bool write = transfer.direction == FakeDirection::host_write;
     calls.push_back((write ? "write " : "read ") + escaped_wire_text(transfer.bytes));
   }
@@ -253,34 +238,34 @@ Strings calls_made() {
 }
 
 TEST_F(Transaction, PlatformFailureEndsTheTransactionAtOnce) {
-  EXPECT_FALSE(transaction_failed(query("GET USER ID")));
-  const Strings undisturbed = calls_made();
+  EXPECT_TRUE(query("GET USER ID").succeeded());
+  const Strings undisturbed = calls_made(line);
   ASSERT_EQ(undisturbed.size(), 12u);
   for (bool fail_write : {true, false}) {
     const std::string kind = fail_write ? "write " : "read ";
     const int calls_of_kind = fail_write ? 8 : 4;
     for (int successful = 0; successful < calls_of_kind; ++successful) {
       SCOPED_TRACE(kind + std::to_string(successful));
-      restart();
+      SetUp();
       if (fail_write) {
-        fake_port_fail_write_after(successful);
+        line.fail_write_after(successful);
       } else {
-        fake_port_fail_read_after(successful);
+        line.fail_read_after(successful);
       }
-      EXPECT_EQ(query("GET USER ID"), kFailureMarker);
+      EXPECT_EQ(query("GET USER ID").failure, LinkFailure::port_failed);
       // Exactly the undisturbed calls up to the failing one, nothing after it.
       std::size_t cut = 0;
       for (int seen = 0; cut < undisturbed.size(); ++cut) {
         if (undisturbed[cut].compare(0, kind.size(), kind) == 0 && seen++ == successful) break;
       }
-      EXPECT_EQ(calls_made(), Strings(undisturbed.begin(), undisturbed.begin() + cut));
+      EXPECT_EQ(calls_made(line), Strings(undisturbed.begin(), undisturbed.begin() + cut));
     }
   }
 }
 
 TEST_F(Transaction, EmptySetValueGoesOutAsTheSetTextAndTerminator) {
-  ASSERT_FALSE(transaction_failed(order("SET USER ID ")));
-  Strings writes = fake_port_host_writes();
+  ASSERT_TRUE(order("SET USER ID ").succeeded());
+  Strings writes = line.host_writes();
   ASSERT_GE(writes.size(), 4u);
   EXPECT_EQ(writes[2], "SET USER ID ");
   EXPECT_EQ(writes[2].size(), 12u);
@@ -293,14 +278,13 @@ TEST_F(Transaction, EmptySetValueGoesOutAsTheSetTextAndTerminator) {
 TEST_F(Transaction, CommandTextBeyondNinetyEightCharactersFailsWithNothingSent) {
   const std::string longest = "SET USER ID " + std::string(86, '7');
   ASSERT_EQ(longest.size(), 98u);
-  ASSERT_FALSE(transaction_failed(order(longest.c_str())));
-  EXPECT_EQ(fake_port_read_requests()[1], 99u);
-  restart();
+  ASSERT_TRUE(order(longest).succeeded());
+  EXPECT_EQ(line.read_requests()[1], 99u);
+  SetUp();
   const std::string too_long = longest + "7";
-  EXPECT_TRUE(transaction_failed(order(too_long.c_str())));
-  EXPECT_TRUE(transaction_failed(query(too_long.c_str())));
-  EXPECT_TRUE(transaction_failed(query(nullptr)));
-  EXPECT_TRUE(fake_port_transcript().empty());
+  EXPECT_EQ(order(too_long).failure, LinkFailure::not_sent);
+  EXPECT_EQ(query(too_long).failure, LinkFailure::not_sent);
+  EXPECT_TRUE(line.transcript().empty());
 }
 
 }  // namespace

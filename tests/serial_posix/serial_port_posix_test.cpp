@@ -18,13 +18,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "link/link_cancel.h"
 
 namespace {
 
@@ -48,8 +48,6 @@ auto every_field(const termios& s) {
                          std::string(s.c_cc, s.c_cc + NCCS));
 }
 
-int g_hook_calls = 0;
-
 class SerialPortPosix : public testing::Test {
  protected:
   void SetUp() override {
@@ -58,17 +56,17 @@ class SerialPortPosix : public testing::Test {
     slave_path = ptsname(master);
     slave = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(slave, 0);
-    g_hook_calls = 0;
   }
   void TearDown() override {
-    serial_port_close();
-    set_serial_wait_hook(nullptr);
-    link_cancel_clear();
+    port.reset();
     close(slave);
     if (master >= 0) close(master);
   }
 
-  void open_port() { ASSERT_TRUE(serial_port_open(slave_path.c_str())) << slave_path; }
+  void open_port(SerialWaitHook wait_hook = nullptr) {
+    port = open_serial_port(slave_path, cancel, std::move(wait_hook)).port;
+    ASSERT_TRUE(port) << slave_path;
+  }
 
   void put_on_line(const std::string& bytes) {
     ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(master, bytes.data(), bytes.size()));
@@ -89,6 +87,8 @@ class SerialPortPosix : public testing::Test {
   int master = -1;
   int slave = -1;
   std::string slave_path;
+  CancelToken cancel;
+  std::unique_ptr<SerialPort> port;
 };
 
 // What happens at at_ms after a read starts: bytes come from the instrument,
@@ -120,12 +120,12 @@ TEST_P(ReadTimeOuts, ReadEndsByTheRules) {
     for (const Event& event : rule.events) {
       std::this_thread::sleep_until(start + milliseconds(event.at_ms));
       if (event.what == What::bytes) put_on_line(event.bytes);
-      if (event.what == What::cancel) link_cancel_request();
+      if (event.what == What::cancel) cancel.request();
       if (event.what == What::hangup) close(std::exchange(master, -1));
     }
   });
   std::string buffer(rule.requested, '\0');
-  const int received = serial_port_read(&buffer[0], rule.requested);
+  const int received = port->read(&buffer[0], rule.requested);
   const long elapsed_ms = ms_since(start);
   elsewhere.join();
   if (rule.expected == nullptr) {
@@ -156,9 +156,9 @@ TEST_F(SerialPortPosix, EveryByteValuePassesUnchangedBothWaysWithoutEcho) {
   for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
   put_on_line(bytes);
   std::string received(bytes.size(), '\0');
-  EXPECT_EQ(static_cast<int>(bytes.size()), serial_port_read(&received[0], received.size()));
+  EXPECT_EQ(static_cast<int>(bytes.size()), port->read(&received[0], received.size()));
   EXPECT_EQ(bytes, received);
-  EXPECT_TRUE(serial_port_write(bytes.data(), bytes.size()));
+  EXPECT_TRUE(port->write(bytes.data(), bytes.size()));
   EXPECT_EQ(bytes, taken_from_line(200));
 }
 
@@ -171,36 +171,36 @@ TEST_F(SerialPortPosix, WriteToALineThatTakesNothingTimesOut) {
     std::this_thread::sleep_for(milliseconds(20));
   }
   const Clock::time_point start = Clock::now();
-  EXPECT_FALSE(serial_port_write("x", 1));
+  EXPECT_FALSE(port->write("x", 1));
   expect_about(2 * kLinkTimeoutMs, ms_since(start));
 }
 
 TEST_F(SerialPortPosix, AfterACancelEveryCallFailsAtOnceUntilCleared) {
   open_port();
-  link_cancel_request();
+  cancel.request();
   char buffer[4];
   const Clock::time_point start = Clock::now();
-  EXPECT_EQ(-1, serial_port_read(buffer, 1));
+  EXPECT_EQ(-1, port->read(buffer, 1));
   EXPECT_LT(ms_since(start), kSerialWaitSliceMs * 4 / 5) << "the read waited before it looked for the cancel";
-  EXPECT_FALSE(serial_port_write("late", 4));
+  EXPECT_FALSE(port->write("late", 4));
   EXPECT_EQ("", taken_from_line(100));
 
-  link_cancel_clear();
+  cancel.clear();
   put_on_line("back");
-  EXPECT_EQ(4, serial_port_read(buffer, 4));
+  EXPECT_EQ(4, port->read(buffer, 4));
   EXPECT_EQ("back", std::string(buffer, 4));
 }
 
 TEST_F(SerialPortPosix, WaitingReadCallsTheWaitHookEverySlice) {
-  open_port();
-  set_serial_wait_hook([] { ++g_hook_calls; });
+  int hook_calls = 0;
+  open_port([&hook_calls] { ++hook_calls; });
   char byte = 0;
-  EXPECT_EQ(0, serial_port_read(&byte, 1));
+  EXPECT_EQ(0, port->read(&byte, 1));
   const int slices = 2 * kLinkTimeoutMs / kSerialWaitSliceMs;
-  EXPECT_GE(g_hook_calls, slices * 3 / 4);
+  EXPECT_GE(hook_calls, slices * 3 / 4);
 }
 
-TEST_F(SerialPortPosix, OpenSetsRaw2400EightNoneOneAndCloseRestoresEverySettingFoundAtOpen) {
+TEST_F(SerialPortPosix, OpenSetsRaw2400EightNoneOneAndClosingRestoresEverySettingFoundAtOpen) {
   // Cooked (the pty's defaults), and what no default has: 9600 baud, flow
   // control, two stop bits, odd VMIN and VTIME.
   termios before{};
@@ -225,7 +225,7 @@ TEST_F(SerialPortPosix, OpenSetsRaw2400EightNoneOneAndCloseRestoresEverySettingF
             line.c_cflag & (CSIZE | CLOCAL | CREAD | PARENB | CSTOPB | CRTSCTS));
   EXPECT_EQ(0, line.c_cc[VMIN] | line.c_cc[VTIME]);
 
-  serial_port_close();
+  port.reset();
   termios after{};
   ASSERT_EQ(0, tcgetattr(slave, &after));
   EXPECT_EQ(every_field(before), every_field(after));
@@ -236,8 +236,9 @@ TEST_F(SerialPortPosix, PortIsExclusiveEvenForRootAndFreeAgainAfterClose) {
   // others out: TIOCEXCL alone does not stop root.
   const int other = open(slave_path.c_str(), O_RDWR | O_NOCTTY);
   ASSERT_EQ(0, flock(other, LOCK_EX | LOCK_NB));
-  EXPECT_FALSE(serial_port_open(slave_path.c_str()));
-  EXPECT_EQ(PortOpenFailure::in_use, serial_port_open_failure());
+  const SerialPortOpening refused = open_serial_port(slave_path, cancel);
+  EXPECT_FALSE(refused.port);
+  EXPECT_EQ(PortOpenFailure::in_use, refused.failure);
   ASSERT_EQ(0, flock(other, LOCK_UN));
   open_port();
   EXPECT_NE(0, flock(other, LOCK_EX | LOCK_NB));
@@ -246,7 +247,7 @@ TEST_F(SerialPortPosix, PortIsExclusiveEvenForRootAndFreeAgainAfterClose) {
   int exclusive = 0;
   ASSERT_EQ(0, ioctl(slave, TIOCGEXCL, &exclusive));
   EXPECT_EQ(1, exclusive);
-  serial_port_close();
+  port.reset();
   ASSERT_EQ(0, ioctl(slave, TIOCGEXCL, &exclusive));
   EXPECT_EQ(0, exclusive);
   EXPECT_EQ(0, flock(other, LOCK_EX | LOCK_NB));
@@ -254,7 +255,7 @@ TEST_F(SerialPortPosix, PortIsExclusiveEvenForRootAndFreeAgainAfterClose) {
   open_port();
 }
 
-TEST_F(SerialPortPosix, FailedOpenSaysWhyAndLeavesNoPortOpen) {
+TEST_F(SerialPortPosix, FailedOpenSaysWhy) {
   const std::pair<const char*, PortOpenFailure> cases[] = {
       {"/dev/set719k-no-such-port", PortOpenFailure::not_found},
       {"/dev/null", PortOpenFailure::other},  // not a terminal
@@ -262,15 +263,11 @@ TEST_F(SerialPortPosix, FailedOpenSaysWhyAndLeavesNoPortOpen) {
   };
   for (const auto& [name, failure] : cases) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(serial_port_open(name));
-    EXPECT_EQ(failure, serial_port_open_failure());
-    EXPECT_FALSE(serial_port_is_open());
+    const SerialPortOpening opening = open_serial_port(name, cancel);
+    EXPECT_FALSE(opening.port);
+    EXPECT_EQ(failure, opening.failure);
   }
-  char byte = 0;
-  EXPECT_EQ(-1, serial_port_read(&byte, 1));
-  EXPECT_FALSE(serial_port_write("x", 1));
   open_port();
-  EXPECT_EQ(PortOpenFailure::none, serial_port_open_failure());
 }
 
 TEST_F(SerialPortPosix, DiscardInputThrowsAwayWhatCameAndWasNotRead) {
@@ -278,10 +275,10 @@ TEST_F(SerialPortPosix, DiscardInputThrowsAwayWhatCameAndWasNotRead) {
   put_on_line("stale");
   pollfd queued{slave, POLLIN, 0};  // the master's bytes reach the slave a little later
   ASSERT_EQ(1, poll(&queued, 1, 1000));
-  serial_port_discard_input();
+  port->discard_input();
   put_on_line("fresh");
   char buffer[5];
-  EXPECT_EQ(5, serial_port_read(buffer, sizeof buffer));
+  EXPECT_EQ(5, port->read(buffer, sizeof buffer));
   EXPECT_EQ("fresh", std::string(buffer, sizeof buffer));
 }
 

@@ -17,13 +17,13 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "link/commands.h"
-#include "link/log_store.h"
+#include "link/command_vocabulary.h"
+#include "link/instrument_link.h"
 #include "link/log_transfer.h"
 #include "link/serial_port.h"
-#include "link/transaction.h"
 #include "tools/instrument_model.h"
 #include "tools/instrument_state_file.h"
 
@@ -34,11 +34,11 @@ namespace {
 // (the read would block) or applied as zero (it would return at once).
 constexpr ULONGLONG kEmptyReadMinMs = 700;
 constexpr ULONGLONG kEmptyReadMaxMs = 2500;
-// A transaction without a port must fail without waiting for any time-out.
-constexpr ULONGLONG kNoPortMaxMs = 100;
 constexpr const char* kInstrumentPort = "COM1";
 constexpr const char* kUnavailablePort = "COM2";
 constexpr const char* kNewUserId = "4321";
+// Where the user id begins in the response line of "GET USER ID".
+constexpr std::size_t kUserIdPosition = 17;
 
 int g_failures = 0;
 
@@ -88,64 +88,46 @@ void check_line_settings(const char* port) {
         "the open sets 2400 baud, 8N1, no flow control", detail);
 }
 
-void check_unavailable_port() {
-  check(!serial_port_open(kUnavailablePort) && !serial_port_is_open(),
-        "a port that cannot be opened reports failure and leaves no port open");
-  const ULONGLONG started = GetTickCount64();
-  const char* result = query(command_text(Command::get_version_number));
-  const ULONGLONG elapsed = GetTickCount64() - started;
-  check(transaction_failed(result) && elapsed <= kNoPortMaxMs, "without a port a query fails at once",
-        std::to_string(elapsed) + " ms");
+void check_unavailable_port(const CancelToken& cancel) {
+  const SerialPortOpening opening = open_serial_port(kUnavailablePort, cancel);
+  check(!opening.port && opening.failure == PortOpenFailure::in_use,
+        "a port that cannot be opened reports why and gives no port");
 }
 
-void check_transactions(const InstrumentModel& instrument) {
+void check_transactions(InstrumentLink& link, const InstrumentModel& instrument) {
   const char* version_text = command_text(Command::get_version_number);
-  const char* version = query(version_text);
+  const TransactionResult version = link.query(version_text);
   const std::string expected = instrument.response_line(version_text);
-  check(!transaction_failed(version) && version == expected, "query " + quoted(version_text),
-        quoted(version) + ", expected " + quoted(expected));
+  check(version.succeeded() && version.response_line == expected, "query " + quoted(version_text),
+        quoted(version.response_line) + ", expected " + quoted(expected));
 
   const std::string order_text = std::string(command_text(Command::set_user_id)) + kNewUserId;
-  const char* ordered = order(order_text.c_str());
-  check(ordered == order_text.c_str(), "order " + quoted(order_text) + " returns its own text");
+  check(link.order(order_text).succeeded(), "order " + quoted(order_text) + " is confirmed");
 
-  const int position = value_position(Command::get_user_id);
-  const std::string user_id = query(command_text(Command::get_user_id));
-  check(user_id.size() > static_cast<std::size_t>(position) && user_id.substr(position) == kNewUserId,
+  const std::string user_id = link.query(command_text(Command::get_user_id)).response_line;
+  check(user_id.size() > kUserIdPosition && user_id.substr(kUserIdPosition) == kNewUserId,
         "the instrument holds the ordered value", quoted(user_id));
 }
 
-void check_empty_read() {
+void check_empty_read(SerialPort& port) {
   char byte = 0;
   const ULONGLONG started = GetTickCount64();
-  const int count = serial_port_read(&byte, 1);
+  const int count = port.read(&byte, 1);
   const ULONGLONG elapsed = GetTickCount64() - started;
   check(count == 0 && elapsed >= kEmptyReadMinMs && elapsed <= kEmptyReadMaxMs,
         "a 1-byte read with nothing coming returns empty after the link time-outs",
         std::to_string(count) + " bytes after " + std::to_string(elapsed) + " ms");
 }
 
-std::string stored_form(const std::string& received) {
-  if (received == kReceivedBanner) return kBannerLine;
-  if (received == kShortColumnHeader) return kLongColumnHeader;
-  return received;
-}
-
-void check_log_transfer(const InstrumentState& state) {
+void check_log_transfer(InstrumentLink& link, const InstrumentState& state) {
   int exchanges = 0;
-  const char* result = run_log_transfer([&exchanges](std::size_t) { ++exchanges; });
-  check(result == std::string(kTransferDone), "the log transfer ends with Done", result);
+  const LogTransferResult result = link.transfer_log([&exchanges](std::size_t) { ++exchanges; });
+  check(result.failure == LinkFailure::none, "the log transfer reaches the end of the log");
   const std::size_t lines = state.log_lines.size();
   check(exchanges == static_cast<int>(lines) + 1, "one line exchange per line and one for EOT",
         std::to_string(exchanges) + " exchanges");
-  check(log_store_line_count() == lines, "the store holds every log line",
-        std::to_string(log_store_line_count()) + " of " + std::to_string(lines));
-  for (std::size_t i = 0; i < lines && i < log_store_line_count(); ++i) {
-    const std::string expected = stored_form(state.log_lines[i]);
-    if (log_store_line(i) != expected)
-      check(false, "log line " + std::to_string(i),
-            quoted(log_store_line(i)) + ", expected " + quoted(expected));
-  }
+  check(result.lines == state.log_lines, "every log line comes as the instrument sent it",
+        std::to_string(result.lines.size()) + " of " + std::to_string(lines));
 }
 
 }  // namespace
@@ -162,22 +144,21 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  check_unavailable_port();
+  CancelToken cancel;
+  check_unavailable_port(cancel);
 
   scramble_line_settings(kInstrumentPort);
-  check(serial_port_open(kInstrumentPort) && serial_port_is_open(), "COM1 opens");
-  check_line_settings(kInstrumentPort);
-  check_transactions(instrument);
-  check_empty_read();
-  check_log_transfer(instrument.state);
-
-  serial_port_close();
-  check(!serial_port_is_open() && transaction_failed(query(command_text(Command::get_version_number))),
-        "after close no port is open and a query fails");
-  serial_port_close();
-  check(!serial_port_is_open(), "a second close does nothing");
-  check(serial_port_open(kInstrumentPort), "the port opens again after close");
-  serial_port_close();
+  std::unique_ptr<SerialPort> port = open_serial_port(kInstrumentPort, cancel).port;
+  check(port != nullptr, "COM1 opens");
+  if (port) {
+    check_line_settings(kInstrumentPort);
+    InstrumentLink link(*port);
+    check_transactions(link, instrument);
+    check_empty_read(*port);
+    check_log_transfer(link, instrument.state);
+  }
+  port.reset();
+  check(open_serial_port(kInstrumentPort, cancel).port != nullptr, "the port opens again after close");
 
   std::printf("%s\n", g_failures ? "link_check: FAILED" : "link_check: all passed");
   return g_failures ? 1 : 0;

@@ -5,11 +5,7 @@
 #include "tools/sim_options.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,86 +13,18 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/tools/sim_process.h"
 #include "tools/instrument_state_file.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kReplyWaitMs = 2000;
-
-std::string file_text(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// Reads until `count` bytes or the byte `last` came, or the wait ran out.
-std::string read_reply(int fd, std::size_t count, int wait_ms = kReplyWaitMs, int last = -1) {
-  std::string reply;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(wait_ms);
-  while (reply.size() < count && Clock::now() < deadline) {
-    pollfd line{fd, POLLIN, 0};
-    if (poll(&line, 1, 20) <= 0) continue;
-    char byte;
-    if (read(fd, &byte, 1) != 1) continue;
-    if (byte == last) break;
-    reply += byte;
-  }
-  return reply;
-}
-
-std::string converse(int fd, const std::string& host_text, std::size_t reply_bytes, int wait_ms = kReplyWaitMs) {
+std::string converse(int fd, const std::string& host_text, std::size_t reply_bytes, int wait_ms = kSimReplyWaitMs) {
   EXPECT_EQ(write(fd, host_text.data(), host_text.size()), static_cast<ssize_t>(host_text.size()));
   return read_reply(fd, reply_bytes, wait_ms);
 }
-
-struct SimProcess {
-  pid_t pid = -1;
-  std::string pty;
-
-  explicit SimProcess(std::vector<std::string> arguments) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    arguments.insert(arguments.begin(), SET719K_INSTRUMENT_SIM);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    pty = read_reply(out[0], 256, kReplyWaitMs, '\n');
-    close(out[0]);
-  }
-
-  // SIGTERM; the exit status, or -1 when it did not end within two seconds.
-  int stop() {
-    if (pid < 0) return -1;
-    kill(pid, SIGTERM);
-    for (int waited_ms = 0; waited_ms < 2000; waited_ms += 10) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      usleep(10000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
-    return -1;
-  }
-
-  ~SimProcess() { stop(); }
-};
 
 class InstrumentSim : public testing::Test {
  protected:
@@ -147,10 +75,10 @@ TEST_F(InstrumentSim, PacedRepliesTakeTheirTimeOnTheLine) {
   int line = open_line(sim);
   ASSERT_GE(line, 0);
   EXPECT_EQ(converse(line, "?\rGET REAL TIME\r", 15), "!\nGET REAL TIME");
-  const auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(converse(line, "!\r", 32).size(), 32u);
   // 32 characters at 2400 baud take 133 ms.
-  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(120));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120));
   close(line);
 }
 

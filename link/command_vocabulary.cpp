@@ -1,4 +1,4 @@
-#include "link/commands.h"
+#include "link/command_vocabulary.h"
 
 const CommandEntry& command_entry(Command command) {
   for (const CommandEntry& entry : kCommandTable) {
