@@ -64,6 +64,13 @@ build_sanitize() {
     -DSET719K_SANITIZE=ON -DSET719K_FUZZ=ON "$@"
 }
 
+# The unit tests and the two-instrument tests under ThreadSanitizer, which
+# reports any state that the threads serving two instruments would share.
+build_thread_sanitizer() {
+  configure_and_build tsan -DCMAKE_BUILD_TYPE=Debug -DSET719K_THREAD_SANITIZER=ON "$@" \
+    -- unit_tests serial_posix_tests instrument-sim
+}
+
 # The fuzz targets alone, optimised, for long runs (scripts/fuzz).
 build_fuzz() {
   configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
