@@ -1,0 +1,150 @@
+// The SQLite archive's writes: a download with its lines and readings in
+// one transaction, the erased mark and the events.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "archive/sqlite_archive_class.h"
+#include "datalog/csv.h"
+#include "datalog/reading_values.h"
+
+namespace {
+
+constexpr const char* kInsertDownload = R"sql(
+INSERT INTO downloads (started_at, finished_at, port, imported_from, program, instrument, firmware,
+  instrument_clock, host_clock, settings, lines, complete, log_epoch)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9,
+  CASE WHEN ?10 THEN json_object('instrument', ?11, 'user_id', ?12, 'location', ?13, 'access_level', ?14,
+    'operating_mode', ?15, 'alarm', ?16, 'span', ?17, 'response_factor', ?18) END,
+  ?19, ?20, ?21)
+)sql";
+
+// An erasure is a download marked erased, or an erase event; each one
+// starts a new log in the instrument.
+constexpr const char* kErasures = R"sql(
+SELECT (SELECT count(*) FROM downloads WHERE trim(instrument, ' ') = ?1 AND erased = 1)
+     + (SELECT count(*) FROM events WHERE trim(instrument, ' ') = ?1 AND kind = 'erase')
+)sql";
+
+// A reading is new unless the archive holds it already with this
+// occurrence: from the same log (the same erasures before it) or from an
+// import, which belongs to no log. An import's reading (epoch NULL) is new
+// unless any log brought it.
+constexpr const char* kInsertReading = R"sql(
+INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, datetime_iso, ppm_value,
+  occurrence, log_epoch, download_id)
+SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12
+WHERE NOT EXISTS (SELECT 1 FROM readings WHERE instrument = ?1 AND user_id = ?2 AND mode = ?3 AND datetime = ?4
+  AND location = ?5 AND ppm = ?6 AND status = ?7 AND occurrence = ?10
+  AND (?11 IS NULL OR log_epoch IS NULL OR log_epoch = ?11))
+)sql";
+
+std::optional<std::int64_t> log_epoch(Database& database, const DownloadInfo& info) {
+  if (info.imported_from) return std::nullopt;
+  if (!info.instrument) return 0;
+  Statement erasures(database, kErasures);
+  erasures.bind(1, *filter_text(info.instrument));
+  return erasures.step() ? erasures.integer(0) : 0;
+}
+
+std::int64_t insert_download(Database& database, const DownloadRecord& download,
+                             std::optional<std::int64_t> epoch) {
+  const DownloadInfo& info = download.info;
+  Statement insert(database, kInsertDownload);
+  insert.bind(1, info.started_at).bind(2, info.finished_at).bind(3, info.port).bind(4, info.imported_from);
+  insert.bind(5, info.program).bind(6, stored_text(info.instrument)).bind(7, stored_text(info.firmware));
+  insert.bind(8, stored_text(info.instrument_clock)).bind(9, info.host_clock);
+  if (const auto& settings = info.settings) {
+    insert.bind(10, std::int64_t{1});
+    int index = 11;
+    for (const std::string* value : {&settings->instrument, &settings->user_id, &settings->location,
+                                     &settings->access_level, &settings->operating_mode, &settings->alarm,
+                                     &settings->span, &settings->response_factor}) {
+      insert.bind(index++, stored_text(*value));
+    }
+  }
+  insert.bind(19, static_cast<std::int64_t>(download.lines.size()));
+  insert.bind(20, std::int64_t{info.complete ? 1 : 0}).bind(21, epoch);
+  insert.step();
+  return database.last_insert_id();
+}
+
+void insert_lines(Database& database, std::int64_t download_id, const std::vector<std::string>& lines) {
+  Statement insert(database, "INSERT INTO log_lines (download_id, line_number, text) VALUES (?1, ?2, ?3)");
+  std::int64_t line_number = 0;
+  for (const std::string& line : lines) {
+    insert.bind(1, download_id).bind(2, ++line_number).bind(3, stored_text(line));
+    insert.step();
+    insert.reset();
+  }
+}
+
+// Numbers each reading's occurrences among the readings alike in every
+// field (1, 2, ...) and inserts those beyond what the archive holds.
+class ReadingInserter {
+ public:
+  ReadingInserter(Database& database, std::int64_t download_id, std::optional<std::int64_t> epoch)
+      : database_(database), insert_(database, kInsertReading), download_id_(download_id), epoch_(epoch) {}
+
+  void insert(const Reading& reading) {
+    // The CSV row stands for all seven fields: the export reads back into
+    // exactly them, so two rows are equal only when the readings are.
+    compose_csv_row(reading, row_);
+    const std::int64_t occurrence = ++occurrences_[row_];
+    insert_.bind(1, stored_text(reading.header.instrument_number)).bind(2, stored_text(reading.header.user_id));
+    insert_.bind(3, stored_text(reading.header.mode)).bind(4, stored_text(reading.date_time));
+    insert_.bind(5, stored_text(reading.location)).bind(6, stored_text(reading.ppm));
+    insert_.bind(7, stored_text(reading.status)).bind(8, reading_datetime_iso(reading.date_time));
+    insert_.bind(9, reading_ppm_value(reading.ppm)).bind(10, occurrence).bind(11, epoch_).bind(12, download_id_);
+    insert_.step();
+    new_readings_ += database_.changes();
+    insert_.reset();
+    ++readings_;
+  }
+
+  std::int64_t readings() const { return readings_; }
+  std::int64_t new_readings() const { return new_readings_; }
+
+ private:
+  Database& database_;
+  Statement insert_;
+  std::int64_t download_id_;
+  std::optional<std::int64_t> epoch_;
+  std::unordered_map<std::string, std::int64_t> occurrences_;
+  std::string row_;
+  std::int64_t readings_ = 0;
+  std::int64_t new_readings_ = 0;
+};
+
+}  // namespace
+
+StoredDownload SqliteArchive::store_download(const DownloadRecord& download, const ReadingSource& readings) {
+  Transaction transaction(database_);
+  const std::optional<std::int64_t> epoch = log_epoch(database_, download.info);
+  const std::int64_t download_id = insert_download(database_, download, epoch);
+  insert_lines(database_, download_id, download.lines);
+  ReadingInserter inserter(database_, download_id, epoch);
+  readings([&inserter](const Reading& reading) { inserter.insert(reading); });
+  Statement counts(database_, "UPDATE downloads SET readings = ?2, new_readings = ?3 WHERE id = ?1");
+  counts.bind(1, download_id).bind(2, inserter.readings()).bind(3, inserter.new_readings());
+  counts.step();
+  transaction.commit();
+  return StoredDownload{download_id, inserter.readings(), inserter.new_readings()};
+}
+
+void SqliteArchive::mark_erased(std::int64_t download_id) {
+  Statement mark(database_, "UPDATE downloads SET erased = 1 WHERE id = ?1");
+  mark.bind(1, download_id);
+  mark.step();
+  if (database_.changes() == 0) {
+    throw archive_error(ArchiveErrorKind::not_found, database_.path(), "download " + std::to_string(download_id));
+  }
+}
+
+void SqliteArchive::record_event(const EventRecord& event) {
+  Statement insert(database_, "INSERT INTO events (at, port, instrument, kind, detail) VALUES (?1, ?2, ?3, ?4, ?5)");
+  insert.bind(1, event.at).bind(2, event.port).bind(3, stored_text(event.instrument));
+  insert.bind(4, std::string(event_kind_name(event.kind))).bind(5, event.detail_json);
+  insert.step();
+}
