@@ -55,9 +55,7 @@ CREATE TABLE readings (
   log_epoch INTEGER,
   download_id INTEGER NOT NULL REFERENCES downloads (id)
 );
-CREATE UNIQUE INDEX readings_identity
-  ON readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch);
-CREATE INDEX readings_by_download ON readings (download_id);
+CREATE INDEX readings_by_time_and_place ON readings (datetime, location);
 CREATE TABLE events (
   id INTEGER PRIMARY KEY,
   at TEXT NOT NULL,
@@ -148,4 +146,5 @@ void prepare_archive(Database& database, bool may_create) {
   database.execute("PRAGMA journal_mode = WAL");
   database.execute("PRAGMA synchronous = FULL");
   database.execute("PRAGMA foreign_keys = ON");
+  database.execute("PRAGMA cache_size = -32768");
 }

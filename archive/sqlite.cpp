@@ -63,6 +63,11 @@ Statement& Statement::bind(int index, const std::string& text) {
   return *this;
 }
 
+Statement& Statement::bind_kept(int index, const std::string& text) {
+  database_.check(sqlite3_bind_text64(handle_, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8));
+  return *this;
+}
+
 Statement& Statement::bind(int index, std::int64_t value) {
   database_.check(sqlite3_bind_int64(handle_, index, value));
   return *this;
@@ -95,10 +100,7 @@ bool Statement::step() {
   database_.fail(result);
 }
 
-void Statement::reset() {
-  sqlite3_reset(handle_);
-  sqlite3_clear_bindings(handle_);
-}
+void Statement::reset() { sqlite3_reset(handle_); }
 
 std::string Statement::text(int column) const {
   const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(handle_, column));

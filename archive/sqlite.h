@@ -54,8 +54,10 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  // Parameters count from 1, as in SQL's ?1.
+  // Parameters count from 1, as in SQL's ?1. Texts are copied, except by
+  // bind_kept, whose text the caller keeps unchanged until the next reset.
   Statement& bind(int index, const std::string& text);
+  Statement& bind_kept(int index, const std::string& text);
   Statement& bind(int index, std::int64_t value);
   Statement& bind(int index, const std::optional<std::string>& text);
   Statement& bind(int index, const std::optional<double>& value);
@@ -63,7 +65,7 @@ class Statement {
 
   // true while there is a row to read; false once the statement is done.
   bool step();
-  // Ready to run again, with no parameters bound.
+  // Ready to run again; the parameters stay bound until bound anew.
   void reset();
 
   // Columns count from 0.

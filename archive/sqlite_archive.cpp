@@ -85,6 +85,6 @@ std::unique_ptr<Archive> open_archive(const std::string& path, ArchiveOpenMode m
     if (!may_create) throw archive_error(ArchiveErrorKind::cannot_open, path, "no such file");
     make_folder_of(path);
   }
-  const int flags = SQLITE_OPEN_READWRITE | (may_create ? SQLITE_OPEN_CREATE : 0);
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (may_create ? SQLITE_OPEN_CREATE : 0);
   return std::make_unique<SqliteArchive>(path, flags, may_create);
 }

@@ -1,6 +1,7 @@
 // The SQLite archive's writes: a download with its lines and readings in
 // one transaction, the erased mark and the events.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -30,14 +31,18 @@ SELECT (SELECT count(*) FROM downloads WHERE trim(instrument, ' ') = ?1 AND eras
 // A reading is new unless the archive holds it already with this
 // occurrence: from the same log (the same erasures before it) or from an
 // import, which belongs to no log. An import's reading (epoch NULL) is new
-// unless any log brought it.
+// unless any log brought it. Asked apart from the insert: an INSERT that
+// selects from its own table goes through a temporary table each time.
+constexpr const char* kReadingArchived = R"sql(
+SELECT EXISTS (SELECT 1 FROM readings WHERE datetime = ?4 AND location = ?5 AND instrument = ?1 AND user_id = ?2
+  AND mode = ?3 AND ppm = ?6 AND status = ?7 AND occurrence = ?8
+  AND (?9 IS NULL OR log_epoch IS NULL OR log_epoch = ?9))
+)sql";
+
 constexpr const char* kInsertReading = R"sql(
-INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, datetime_iso, ppm_value,
-  occurrence, log_epoch, download_id)
-SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12
-WHERE NOT EXISTS (SELECT 1 FROM readings WHERE instrument = ?1 AND user_id = ?2 AND mode = ?3 AND datetime = ?4
-  AND location = ?5 AND ppm = ?6 AND status = ?7 AND occurrence = ?10
-  AND (?11 IS NULL OR log_epoch IS NULL OR log_epoch = ?11))
+INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch,
+  datetime_iso, ppm_value, download_id)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)
 )sql";
 
 std::optional<std::int64_t> log_epoch(Database& database, const DownloadInfo& info) {
@@ -85,34 +90,49 @@ void insert_lines(Database& database, std::int64_t download_id, const std::vecto
 class ReadingInserter {
  public:
   ReadingInserter(Database& database, std::int64_t download_id, std::optional<std::int64_t> epoch)
-      : database_(database), insert_(database, kInsertReading), download_id_(download_id), epoch_(epoch) {}
+      : archived_(database, kReadingArchived), insert_(database, kInsertReading), download_id_(download_id),
+        epoch_(epoch) {}
 
   void insert(const Reading& reading) {
     // The CSV row stands for all seven fields: the export reads back into
     // exactly them, so two rows are equal only when the readings are.
     compose_csv_row(reading, row_);
     const std::int64_t occurrence = ++occurrences_[row_];
-    insert_.bind(1, stored_text(reading.header.instrument_number)).bind(2, stored_text(reading.header.user_id));
-    insert_.bind(3, stored_text(reading.header.mode)).bind(4, stored_text(reading.date_time));
-    insert_.bind(5, stored_text(reading.location)).bind(6, stored_text(reading.ppm));
-    insert_.bind(7, stored_text(reading.status)).bind(8, reading_datetime_iso(reading.date_time));
-    insert_.bind(9, reading_ppm_value(reading.ppm)).bind(10, occurrence).bind(11, epoch_).bind(12, download_id_);
-    insert_.step();
-    new_readings_ += database_.changes();
-    insert_.reset();
     ++readings_;
+    const std::string* texts[] = {&reading.header.instrument_number, &reading.header.user_id, &reading.header.mode,
+                                  &reading.date_time, &reading.location, &reading.ppm, &reading.status};
+    for (std::size_t i = 0; i < kIdentityFields; ++i) stored_[i] = stored_text(*texts[i]);
+    bind_identity(archived_, occurrence);
+    archived_.step();
+    const bool archived = archived_.integer(0) != 0;
+    archived_.reset();
+    if (archived) return;
+    bind_identity(insert_, occurrence);
+    insert_.bind(10, reading_datetime_iso(reading.date_time)).bind(11, reading_ppm_value(reading.ppm));
+    insert_.bind(12, download_id_);
+    insert_.step();
+    insert_.reset();
+    ++new_readings_;
   }
 
   std::int64_t readings() const { return readings_; }
   std::int64_t new_readings() const { return new_readings_; }
 
  private:
-  Database& database_;
+  // The seven texts as stored, kept for both statements' steps.
+  void bind_identity(Statement& statement, std::int64_t occurrence) {
+    for (std::size_t i = 0; i < kIdentityFields; ++i) statement.bind_kept(static_cast<int>(i) + 1, stored_[i]);
+    statement.bind(8, occurrence).bind(9, epoch_);
+  }
+
+  static constexpr std::size_t kIdentityFields = 7;
+  Statement archived_;
   Statement insert_;
   std::int64_t download_id_;
   std::optional<std::int64_t> epoch_;
   std::unordered_map<std::string, std::int64_t> occurrences_;
   std::string row_;
+  std::array<std::string, kIdentityFields> stored_;
   std::int64_t readings_ = 0;
   std::int64_t new_readings_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "datalog/reading_values.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace {
 
@@ -46,9 +45,14 @@ std::optional<std::string> reading_datetime_iso(const std::string& date_time) {
       minute >= kMinutesPerHour) {
     return std::nullopt;
   }
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", year, month, day, hour, minute);
-  return std::string(text);
+  // Every field but the century as the text has it.
+  std::string iso = "20YY-MM-DDTHH:MM";
+  iso.replace(2, 2, date_time, 6, 2);
+  iso.replace(5, 2, date_time, 0, 2);
+  iso.replace(8, 2, date_time, 3, 2);
+  iso.replace(11, 2, date_time, 9, 2);
+  iso.replace(14, 2, date_time, 11, 2);
+  return iso;
 }
 
 std::optional<double> reading_ppm_value(const std::string& ppm) {
