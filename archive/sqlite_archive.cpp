@@ -23,9 +23,9 @@ void make_folder_of(const std::string& path) {
   if (error) throw archive_error(ArchiveErrorKind::cannot_open, path, "its folder cannot be made: " + error.message());
 }
 
-std::int64_t count_of(Database& database, const char* sql) {
-  Statement count(database, sql);
-  return count.step() ? count.integer(0) : 0;
+std::int64_t single_integer(Database& database, const char* sql) {
+  Statement query(database, sql);
+  return query.step() ? query.integer(0) : 0;
 }
 
 }  // namespace
@@ -62,11 +62,11 @@ ArchiveCheck SqliteArchive::check() {
       result.problems.push_back(references.text(0) + " row " + references.text(1) + " refers to a missing " +
                                 references.text(2) + " row");
     }
-    result.schema_version = static_cast<int>(count_of(database_, "PRAGMA user_version"));
-    result.downloads = count_of(database_, "SELECT count(*) FROM downloads");
-    result.log_lines = count_of(database_, "SELECT count(*) FROM log_lines");
-    result.readings = count_of(database_, "SELECT count(*) FROM readings");
-    result.events = count_of(database_, "SELECT count(*) FROM events");
+    result.schema_version = static_cast<int>(single_integer(database_, "PRAGMA user_version"));
+    result.downloads = single_integer(database_, "SELECT count(*) FROM downloads");
+    result.log_lines = single_integer(database_, "SELECT count(*) FROM log_lines");
+    result.readings = single_integer(database_, "SELECT count(*) FROM readings");
+    result.events = single_integer(database_, "SELECT count(*) FROM events");
   } catch (const ArchiveError& error) {
     // A check that meets the damage it looks for reports it.
     if (error.kind() != ArchiveErrorKind::damaged) throw;

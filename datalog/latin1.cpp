@@ -6,6 +6,7 @@ constexpr unsigned kFirstNonAscii = 0x80;
 constexpr unsigned kTwoByteLead = 0xC0;
 constexpr unsigned kContinuation = 0x80;
 constexpr unsigned kContinuationBits = 0x3F;
+constexpr unsigned kLeadBits = 0x1F;
 // The lead bytes of U+0080 to U+00FF.
 constexpr unsigned kLatin1LeadLow = 0xC2;
 constexpr unsigned kLatin1LeadHigh = 0xC3;
@@ -37,7 +38,7 @@ std::string latin1_of_utf8(const std::string& text) {
     if ((lead == kLatin1LeadLow || lead == kLatin1LeadHigh) && i + 1 < text.size() &&
         is_continuation(static_cast<unsigned char>(text[i + 1]))) {
       const auto next = static_cast<unsigned char>(text[++i]);
-      bytes += static_cast<char>(((lead & 0x1F) << 6) | (next & kContinuationBits));
+      bytes += static_cast<char>(((lead & kLeadBits) << 6) | (next & kContinuationBits));
     } else {
       bytes += text[i];
     }

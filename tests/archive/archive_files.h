@@ -20,53 +20,37 @@ class ArchiveFolder : public ::testing::Test {
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
-
   std::string path_of(const std::string& name) const { return (folder_ / name).string(); }
 
  private:
   std::filesystem::path folder_;
 };
 
-// A session of the instrument: banner, column header, the three header
-// lines, then the data lines given.
+// A session of the instrument: banner, column header and header lines, then
+// the data lines given.
 inline std::vector<std::string> session(const std::string& user_id, const std::vector<std::string>& data_lines) {
   std::vector<std::string> lines = {" 719   VER. 3.1", "                 LOC.        PPM    STATUS ",
-                                    " I...............000123", " U..............." + user_id,
-                                    " O...............M1"};
+                                    " I...............000123", " U..............." + user_id, " O...............M1"};
   lines.insert(lines.end(), data_lines.begin(), data_lines.end());
   return lines;
 }
 
-// A data line in the log's columns.
+// A data line in the log's columns: location 6 characters, PPM 4.
 inline std::string data_line(const std::string& date_time, const std::string& location, const std::string& ppm,
                              const std::string& status) {
   return date_time + "   " + location + "      " + ppm + "    " + status;
 }
 
 inline DownloadRecord download_of(const std::vector<std::string>& lines, const std::string& instrument = "000123") {
-  DownloadRecord record;
-  record.info.started_at = "2026-05-04T08:00:00Z";
-  record.info.finished_at = "2026-05-04T08:01:30Z";
-  record.info.port = "/dev/ttyUSB0";
-  record.info.program = "719k 1.0.0";
-  record.info.instrument = instrument;
-  record.info.firmware = "3.1";
-  record.info.instrument_clock = "05/04/26 10:00";
-  record.info.host_clock = "2026-05-04T10:00:00+02:00";
-  record.info.complete = true;
-  record.lines = lines;
-  return record;
+  DownloadInfo info{"2026-05-04T08:00:00Z", "2026-05-04T08:01:30Z", "/dev/ttyUSB0", std::nullopt, "719k 1.0.0",
+                    instrument, "3.1", "05/04/26 10:00", "2026-05-04T10:00:00+02:00", std::nullopt, true};
+  return DownloadRecord{info, lines};
 }
 
 inline DownloadRecord import_of(const std::string& file_name) {
-  DownloadRecord record = download_of({});
-  record.info.port.reset();
-  record.info.imported_from = file_name;
-  record.info.instrument.reset();
-  record.info.firmware.reset();
-  record.info.instrument_clock.reset();
-  record.info.complete = false;
-  return record;
+  DownloadInfo info{"2026-05-04T08:00:00Z", "2026-05-04T08:00:01Z", std::nullopt, file_name, "719k 1.0.0",
+                    std::nullopt, std::nullopt, std::nullopt, "2026-05-04T10:00:00+02:00", std::nullopt, false};
+  return DownloadRecord{info, {}};
 }
 
 inline StoredDownload store_log(Archive& archive, const std::vector<std::string>& lines,

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -131,23 +132,6 @@ TEST_F(ArchiveStore, ReadingsOfADownloadReadBackAsTheExportOfItsLog) {
   EXPECT_TRUE(archive->download_lines(stored.id + 1).empty());
 }
 
-TEST_F(ArchiveStore, KeepsTheValuesOfEachReadingBesideItsTexts) {
-  const auto archive = open_archive(path_of("archive.sqlite"), ArchiveOpenMode::create);
-  const StoredDownload stored = store_log(*archive, session("42", {kFirst, data_line("02/30/08 1200", "A1    ", "  -1", "")}));
-  std::vector<ArchivedReading> readings;
-  archive->for_each_reading({}, [&readings](const ArchivedReading& reading) {
-    readings.push_back(reading);
-    return true;
-  });
-  ASSERT_EQ(readings.size(), 2u);
-  EXPECT_EQ(readings[0].datetime_iso, "2008-05-23T14:32");
-  EXPECT_EQ(readings[0].ppm_value, 12.0);
-  EXPECT_EQ(readings[0].download_id, stored.id);
-  EXPECT_LT(readings[0].id, readings[1].id);
-  EXPECT_EQ(readings[1].datetime_iso, std::nullopt);
-  EXPECT_EQ(readings[1].ppm_value, std::nullopt);
-}
-
 TEST_F(ArchiveStore, SelectsByInstrumentUserLocationTimeAndDownload) {
   const auto archive = open_archive(path_of("archive.sqlite"), ArchiveOpenMode::create);
   const std::string unparsed = data_line("99/99/99 9999", "A00017", "  12", "OK");
@@ -162,31 +146,27 @@ TEST_F(ArchiveStore, SelectsByInstrumentUserLocationTimeAndDownload) {
     archive->for_each_reading(filter, [&readings](const ArchivedReading&) { return ++readings > 0; });
     return readings;
   };
-  struct FilterCase {
-    const char* name;
-    std::function<void(ReadingFilter& filter)> set;
-    int readings;
+  // Each case sets one field of the filter, or two.
+  const std::vector<std::pair<std::function<void(ReadingFilter&)>, int>> cases = {
+      {[](ReadingFilter&) {}, 6},
+      {[](ReadingFilter& f) { f.instrument = "000777"; }, 1},
+      {[](ReadingFilter& f) { f.instrument = " 000123 "; }, 5},  // blanks around do not count
+      {[](ReadingFilter& f) { f.user_id = "57"; }, 1},          // stored with trailing blanks
+      {[](ReadingFilter& f) { f.location = "A17"; }, 1},        // stored with trailing blanks
+      {[](ReadingFilter& f) { f.location = "A00017"; }, 3},
+      {[](ReadingFilter& f) { f.location = "a00017"; }, 0},  // case counts
+      {[](ReadingFilter& f) { f.location = "A00017", f.user_id = "000000042"; }, 3},
+      {[](ReadingFilter& f) { f.since_iso = "2008-05-23T14:38"; }, 3},  // bounds inclusive
+      {[](ReadingFilter& f) { f.until_iso = "2008-05-23T14:33"; }, 2},
+      {[](ReadingFilter& f) { f.since_iso = "2008-05-23T14:33", f.until_iso = "2008-05-23T14:45"; }, 3},
+      {[](ReadingFilter& f) { f.since_iso = "0000", f.until_iso = "9999"; }, 5},  // without the unparsed time
+      {[&](ReadingFilter& f) { f.download_id = second; }, 1},
+      {[&](ReadingFilter& f) { f.download_id = first, f.location = "A00017"; }, 3},
   };
-  const FilterCase cases[] = {
-      {"everything", [](ReadingFilter&) {}, 6},
-      {"instrument", [](ReadingFilter& f) { f.instrument = "000777"; }, 1},
-      {"instrument with blanks around", [](ReadingFilter& f) { f.instrument = " 000123 "; }, 5},
-      {"user id stored with trailing blanks", [](ReadingFilter& f) { f.user_id = "57"; }, 1},
-      {"location stored with trailing blanks", [](ReadingFilter& f) { f.location = "A17"; }, 1},
-      {"location exact", [](ReadingFilter& f) { f.location = "A00017"; }, 3},
-      {"location case counts", [](ReadingFilter& f) { f.location = "a00017"; }, 0},
-      {"location and user", [](ReadingFilter& f) { f.location = "A00017", f.user_id = "000000042"; }, 3},
-      {"since, inclusive", [](ReadingFilter& f) { f.since_iso = "2008-05-23T14:38"; }, 3},
-      {"until, inclusive", [](ReadingFilter& f) { f.until_iso = "2008-05-23T14:33"; }, 2},
-      {"span", [](ReadingFilter& f) { f.since_iso = "2008-05-23T14:33", f.until_iso = "2008-05-23T14:45"; }, 3},
-      {"span leaves out the unparsed", [](ReadingFilter& f) { f.since_iso = "0000", f.until_iso = "9999"; }, 5},
-      {"download", [&](ReadingFilter& f) { f.download_id = second; }, 1},
-      {"download and location", [&](ReadingFilter& f) { f.download_id = first, f.location = "A00017"; }, 3},
-  };
-  for (const FilterCase& c : cases) {
+  for (std::size_t i = 0; i < cases.size(); ++i) {
     ReadingFilter filter;
-    c.set(filter);
-    EXPECT_EQ(count(filter), c.readings) << c.name;
+    cases[i].first(filter);
+    EXPECT_EQ(count(filter), cases[i].second) << "case " << i;
   }
   int handed = 0;
   archive->for_each_reading({}, [&handed](const ArchivedReading&) { return ++handed < 2; });

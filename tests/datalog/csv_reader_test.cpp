@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,10 +15,11 @@
 
 namespace {
 
-bool same_reading(const Reading& a, const Reading& b) {
-  return a.header.instrument_number == b.header.instrument_number && a.header.user_id == b.header.user_id &&
-         a.header.mode == b.header.mode && a.date_time == b.date_time && a.location == b.location &&
-         a.ppm == b.ppm && a.status == b.status;
+// A reading as its row: the writer's own fields, for comparing readings.
+std::string row_of(const Reading& reading) {
+  std::string row;
+  compose_csv_row(reading, row);
+  return row;
 }
 
 std::string exported(const std::vector<std::string>& log_lines) {
@@ -67,30 +69,28 @@ TEST(CsvReader, EveryLogTheWriterWritesReadsBackIntoItsReadings) {
       {"long status", {"05/23/08 1432   A00017       125    " + std::string(500, 'S')}},
   };
   for (const LogCase& c : cases) {
-    std::vector<Reading> expected;
-    for_each_reading(c.lines, [&expected](const Reading& reading) {
-      expected.push_back(reading);
+    std::vector<std::string> expected;
+    for_each_csv_row(c.lines, [&expected](const std::string& row) {
+      expected.push_back(row);
       return true;
     });
-    const ReadBack back = read_back(exported(c.lines));
-    ASSERT_EQ(back.result.status, CsvReadStatus::read) << c.name << ": " << back.result.problem;
-    EXPECT_EQ(back.result.readings, expected.size()) << c.name;
-    ASSERT_EQ(back.readings.size(), expected.size()) << c.name;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_TRUE(same_reading(back.readings[i], expected[i])) << c.name << ", reading " << i;
+    // Also with LF line ends, as an editor may leave the file, where no
+    // field holds a CR of its own.
+    std::vector<std::string> files = {exported(c.lines)};
+    const auto holds_cr = [](const std::string& line) { return line.find('\r') != std::string::npos; };
+    if (std::none_of(c.lines.begin(), c.lines.end(), holds_cr)) {
+      std::string lf_only = files[0];
+      for (std::size_t at; (at = lf_only.find("\r\n")) != std::string::npos;) lf_only.erase(at, 1);
+      files.push_back(lf_only);
+    }
+    for (const std::string& file : files) {
+      const ReadBack back = read_back(file);
+      ASSERT_EQ(back.result.status, CsvReadStatus::read) << c.name << ": " << back.result.problem;
+      std::vector<std::string> rows;
+      for (const Reading& reading : back.readings) rows.push_back(row_of(reading));
+      EXPECT_EQ(rows, expected) << c.name;
     }
   }
-}
-
-TEST(CsvReader, LineFeedsAloneEndLinesAsWell) {
-  const std::string csv =
-      "Instrument #,User ID #,Mode,Date/Time,Location,PPM,Status\n"
-      "000123,42,\"M1\",05/23/08 1432,A00017,  12,OK\n"
-      "000123,42,\"M1\",05/23/08 1433,\"A\r\n1\",  13,\"HIGH\n\"\n";
-  const ReadBack back = read_back(csv);
-  ASSERT_EQ(back.result.status, CsvReadStatus::read) << back.result.problem;
-  ASSERT_EQ(back.readings.size(), 2u);
-  EXPECT_TRUE(same_reading(back.readings[1], Reading{{"000123", "42", "M1"}, "05/23/08 1433", "A\r\n1", "  13", "HIGH\n"}));
 }
 
 struct RefusalCase {
@@ -131,15 +131,6 @@ TEST(CsvReader, RefusesWhatTheWriterCannotHaveWrittenAtTheLineItStarts) {
     EXPECT_EQ(back.readings.size(), c.readings_before) << c.name;
     EXPECT_FALSE(back.result.problem.empty()) << c.name;
   }
-}
-
-TEST(CsvReader, StopsAtTheReadingRefused) {
-  std::istringstream input(std::string(kCsvHeaderLine) + "1,2,3,4,5,6,7\r\n8,9,10,11,12,13,14\r\n");
-  int handed = 0;
-  const CsvReadResult result = read_csv_readings(input, [&handed](const Reading&) { return ++handed < 1; });
-  EXPECT_EQ(result.status, CsvReadStatus::stopped);
-  EXPECT_EQ(handed, 1);
-  EXPECT_EQ(result.line_number, 2u);
 }
 
 }  // namespace
