@@ -86,17 +86,12 @@ struct FileState {
   }
 };
 
-std::int64_t pragma_value(Database& database, const char* pragma) {
-  Statement statement(database, pragma);
-  return statement.step() ? statement.integer(0) : 0;
-}
-
 // Reads only: SQLite reports a file that is not a database (or a damaged
 // one) at the first read, which the caller's error then names.
 FileState inspect(Database& database) {
   FileState state;
-  state.application_id = pragma_value(database, "PRAGMA application_id");
-  state.version = pragma_value(database, "PRAGMA user_version");
+  state.application_id = single_integer(database, "PRAGMA application_id");
+  state.version = single_integer(database, "PRAGMA user_version");
   Statement tables(database, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
   while (tables.step()) state.tables.push_back(tables.text(0));
   return state;

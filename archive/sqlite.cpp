@@ -122,6 +122,11 @@ std::optional<double> Statement::optional_real(int column) const {
 
 bool Statement::is_null(int column) const { return sqlite3_column_type(handle_, column) == SQLITE_NULL; }
 
+std::int64_t single_integer(Database& database, const char* sql) {
+  Statement query(database, sql);
+  return query.step() ? query.integer(0) : 0;
+}
+
 Transaction::Transaction(Database& database) : database_(database) { database_.execute("BEGIN IMMEDIATE"); }
 
 Transaction::~Transaction() {

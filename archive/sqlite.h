@@ -80,6 +80,10 @@ class Statement {
   sqlite3_stmt* handle_ = nullptr;
 };
 
+// The first column of the first row of constant SQL (a count, a PRAGMA's
+// value); 0 when there is no row.
+std::int64_t single_integer(Database& database, const char* sql);
+
 class Transaction {
  public:
   explicit Transaction(Database& database);  // BEGIN IMMEDIATE

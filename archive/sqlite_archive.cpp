@@ -23,11 +23,6 @@ void make_folder_of(const std::string& path) {
   if (error) throw archive_error(ArchiveErrorKind::cannot_open, path, "its folder cannot be made: " + error.message());
 }
 
-std::int64_t single_integer(Database& database, const char* sql) {
-  Statement query(database, sql);
-  return query.step() ? query.integer(0) : 0;
-}
-
 }  // namespace
 
 std::string stored_text(const std::string& bytes) { return utf8_of_latin1(bytes); }

@@ -3,6 +3,8 @@
 // check (sqlite_archive.cpp), the writes (sqlite_writes.cpp) and the reads
 // (sqlite_reads.cpp). Everyone else takes it as an Archive from open_archive.
 
+#include <array>
+
 #include "archive/archive.h"
 #include "archive/sqlite.h"
 
@@ -24,6 +26,13 @@ class SqliteArchive : public Archive {
  private:
   Database database_;
 };
+
+// The eight settings in the order of the archive's statements.
+template <typename Settings>
+auto setting_fields(Settings& settings) {
+  return std::array{&settings.instrument,     &settings.user_id, &settings.location, &settings.access_level,
+                    &settings.operating_mode, &settings.alarm,   &settings.span,     &settings.response_factor};
+}
 
 // Shared by the writes and the reads: texts from the instrument are stored
 // as Latin-1 characters in UTF-8, and compared without blanks at either end.

@@ -39,10 +39,7 @@ std::optional<std::string> optional_instrument_bytes(const Statement& row, int c
 DownloadSettings settings_of(const Statement& row, int first_column) {
   DownloadSettings settings;
   int column = first_column;
-  for (std::string* value : {&settings.instrument, &settings.user_id, &settings.location, &settings.access_level,
-                             &settings.operating_mode, &settings.alarm, &settings.span, &settings.response_factor}) {
-    *value = instrument_bytes(row, column++);
-  }
+  for (std::string* value : setting_fields(settings)) *value = instrument_bytes(row, column++);
   return settings;
 }
 

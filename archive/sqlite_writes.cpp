@@ -63,11 +63,7 @@ std::int64_t insert_download(Database& database, const DownloadRecord& download,
   if (const auto& settings = info.settings) {
     insert.bind(10, std::int64_t{1});
     int index = 11;
-    for (const std::string* value : {&settings->instrument, &settings->user_id, &settings->location,
-                                     &settings->access_level, &settings->operating_mode, &settings->alarm,
-                                     &settings->span, &settings->response_factor}) {
-      insert.bind(index++, stored_text(*value));
-    }
+    for (const std::string* value : setting_fields(*settings)) insert.bind(index++, stored_text(*value));
   }
   insert.bind(19, static_cast<std::int64_t>(download.lines.size()));
   insert.bind(20, std::int64_t{info.complete ? 1 : 0}).bind(21, epoch);
