@@ -23,15 +23,6 @@ const std::string kSecond = data_line("05/23/08 1433", "A00018", " 240", "HIGH")
 const std::string kThird = data_line("05/23/08 1438", "B00102", "1050", "ALARM");
 const std::string kFourth = data_line("05/23/08 1445", "A00017", "  33", "OK");
 
-std::string export_of(const std::vector<std::string>& lines) {
-  std::string csv = kCsvHeaderLine;
-  for_each_csv_row(lines, [&csv](const std::string& row) {
-    csv += row;
-    return true;
-  });
-  return csv;
-}
-
 std::string archived_csv(Archive& archive, const ReadingFilter& filter) {
   std::string csv = kCsvHeaderLine;
   std::string row;
@@ -105,14 +96,14 @@ TEST_F(ArchiveStore, KeepsEachReadingOnceAndEveryIdenticalReading) {
       if (step.step == Step::download) {
         stored = store_log(*archive, lines);
       } else {
-        std::istringstream csv(export_of(lines));
+        std::istringstream csv(csv_text(lines));
         stored = archive->store_download(import_of("survey.csv"), readings_of_csv(csv, "survey.csv"));
       }
       last_download = stored.id;
       EXPECT_EQ(stored.readings, static_cast<std::int64_t>(step.data_lines.size())) << scenario.name;
       EXPECT_EQ(stored.new_readings, step.new_readings) << scenario.name << ", download " << stored.id;
     }
-    EXPECT_EQ(archived_csv(*archive, {}), export_of(session("000000042", scenario.archived))) << scenario.name;
+    EXPECT_EQ(archived_csv(*archive, {}), csv_text(session("000000042", scenario.archived))) << scenario.name;
   }
 }
 
@@ -127,7 +118,7 @@ TEST_F(ArchiveStore, ReadingsOfADownloadReadBackAsTheExportOfItsLog) {
 
   ReadingFilter of_download;
   of_download.download_id = stored.id;
-  EXPECT_EQ(archived_csv(*archive, of_download), export_of(log));
+  EXPECT_EQ(archived_csv(*archive, of_download), csv_text(log));
   EXPECT_EQ(archive->download_lines(stored.id), log);
   EXPECT_TRUE(archive->download_lines(stored.id + 1).empty());
 }
@@ -186,7 +177,7 @@ TEST_F(ArchiveStore, AStoreThatFailsLeavesNothingOfTheDownload) {
   };
   EXPECT_THROW(archive->store_download(record, failing), std::runtime_error);
 
-  std::istringstream csv(export_of(session("42", {kSecond})) + "1,2,3\r\n");
+  std::istringstream csv(csv_text(session("42", {kSecond})) + "1,2,3\r\n");
   try {
     archive->store_download(import_of("cut.csv"), readings_of_csv(csv, "cut.csv"));
     ADD_FAILURE() << "a bad import was stored";

@@ -52,15 +52,6 @@ std::vector<std::string> long_log(int readings) {
   return lines;
 }
 
-std::string export_of(const std::vector<std::string>& lines) {
-  std::string csv = kCsvHeaderLine;
-  for_each_csv_row(lines, [&csv](const std::string& row) {
-    csv += row;
-    return true;
-  });
-  return csv;
-}
-
 DownloadRecord download_of(std::vector<std::string> lines) {
   DownloadRecord record;
   record.info.started_at = "2026-05-04T08:00:00Z";
@@ -112,7 +103,7 @@ void BM_StoreSameDownloadAgain(benchmark::State& state) {
 BENCHMARK(BM_StoreSameDownloadAgain)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_ImportCsv(benchmark::State& state) {
-  const std::string csv = export_of(long_log(static_cast<int>(state.range(0))));
+  const std::string csv = csv_text(long_log(static_cast<int>(state.range(0))));
   for (auto _ : state) {
     state.PauseTiming();
     const auto archive = open_archive(fresh_archive_path("import.sqlite"), ArchiveOpenMode::create);
@@ -128,7 +119,7 @@ BENCHMARK(BM_ImportCsv)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMilliseco
 void BM_ExportReadings(benchmark::State& state) {
   const auto archive = open_archive(fresh_archive_path("export.sqlite"), ArchiveOpenMode::create);
   {
-    std::istringstream input(export_of(long_log(static_cast<int>(state.range(0)))));
+    std::istringstream input(csv_text(long_log(static_cast<int>(state.range(0)))));
     archive->store_download(import_record(), readings_of_csv(input, "bench.csv"));
   }
   for (auto _ : state) {

@@ -22,15 +22,6 @@ std::string row_of(const Reading& reading) {
   return row;
 }
 
-std::string exported(const std::vector<std::string>& log_lines) {
-  std::string csv = kCsvHeaderLine;
-  for_each_csv_row(log_lines, [&csv](const std::string& row) {
-    csv += row;
-    return true;
-  });
-  return csv;
-}
-
 struct ReadBack {
   CsvReadResult result;
   std::vector<Reading> readings;
@@ -76,7 +67,7 @@ TEST(CsvReader, EveryLogTheWriterWritesReadsBackIntoItsReadings) {
     });
     // Also with LF line ends, as an editor may leave the file, where no
     // field holds a CR of its own.
-    std::vector<std::string> files = {exported(c.lines)};
+    std::vector<std::string> files = {csv_text(c.lines)};
     const auto holds_cr = [](const std::string& line) { return line.find('\r') != std::string::npos; };
     if (std::none_of(c.lines.begin(), c.lines.end(), holds_cr)) {
       std::string lf_only = files[0];
