@@ -62,8 +62,8 @@ struct DownloadRecord {
   std::vector<std::string> lines;  // as received; none for an import
 };
 
-// Hands each reading of a download to on_reading, in order. It may throw
-// (an ArchiveError); the store then stores nothing.
+// Hands each reading of a download to on_reading, in order. Whatever it
+// throws passes through the store, which then stores nothing.
 using ReadingSink = std::function<void(const Reading& reading)>;
 using ReadingSource = std::function<void(const ReadingSink& on_reading)>;
 
@@ -121,7 +121,7 @@ struct EventRecord {
   std::optional<std::string> port;
   std::optional<std::string> instrument;
   EventKind kind = EventKind::collect;
-  std::string detail_json;  // a JSON text; the store refuses anything else
+  std::string detail_json;  // JSON text in UTF-8; the store refuses anything else
 };
 
 struct ArchivedEvent {

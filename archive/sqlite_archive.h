@@ -8,8 +8,10 @@
 // archive as before or with the whole download. WAL with synchronous FULL:
 // a stored download survives a power cut once store_download returns.
 //
-// It does not pick the file: the front end names it. SQLite over a network
-// share is not safe with WAL; a shared archive is another Archive.
+// An Archive it opens serves one thread; threads and programs that share
+// the file each open their own. It does not pick the file: the front end
+// names it. SQLite over a network share is not safe with WAL; a shared
+// archive is another Archive.
 
 #include <memory>
 #include <string>
