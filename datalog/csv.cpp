@@ -55,3 +55,12 @@ bool for_each_csv_row(const std::vector<std::string>& log_lines,
     return write_row(row);
   });
 }
+
+std::string csv_text(const std::vector<std::string>& log_lines) {
+  std::string csv = kCsvHeaderLine;
+  for_each_csv_row(log_lines, [&csv](const std::string& row) {
+    csv += row;
+    return true;
+  });
+  return csv;
+}

@@ -22,6 +22,10 @@ inline constexpr const char* kCsvHeaderLine = "Instrument #,User ID #,Mode,Date/
 // storage is reused from row to row.
 void compose_csv_row(const Reading& reading, std::string& row);
 
+// The whole export in one text, header line first: for a log that fits in
+// memory twice over.
+std::string csv_text(const std::vector<std::string>& log_lines);
+
 // Hands each reading's row to write_row in log order. Stops at the first row
 // that write_row refuses (returns false); false then. The header line is the
 // caller's, so that it can be written and checked first.

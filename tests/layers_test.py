@@ -20,8 +20,9 @@ ALLOWED = {
     "link": set(),
     "instrument": {"link"},
     "datalog": set(),
+    "archive": {"datalog"},
     "app": {"instrument", "datalog", "link"},
-    "cli": {"instrument", "datalog", "link"},
+    "cli": {"instrument", "datalog", "archive", "link"},
 }
 # What the front ends may take from link/: seams, not the protocol.
 FRONT_ENDS = {"app", "cli"}

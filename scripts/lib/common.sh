@@ -12,7 +12,7 @@ build_root="$repo_root/build"
 
 required_packages=(
   cmake make g++ clang libclang-rt-14-dev pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libserialport-dev
+  libcli11-dev nlohmann-json3-dev libserialport-dev libsqlite3-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
 )
@@ -77,12 +77,56 @@ build_fuzz() {
     -DCMAKE_CXX_COMPILER=clang++ -DSET719K_FUZZ=ON -- fuzz_transactions fuzz_readouts fuzz_parsers fuzz_seeds
 }
 
+# The Windows programs compile SQLite in, the version of the native build's
+# libsqlite3-dev: Debian has no MinGW build of it, but its source package,
+# which apt checks against the archive's signature. sqlite_amalgamation makes
+# its single-file form (sqlite3.c and sqlite3.h, Debian's patches applied)
+# once into build/sqlite-VERSION and prints that folder; messages go to
+# standard error.
+debian_source_list=/etc/apt/sources.list.d/719k-debian-src.sources
+
+# A deb-src entry for bookworm main beside the system's deb entry, with its
+# URI and keyring.
+enable_debian_sources() {
+  [ -f "$debian_source_list" ] && return 0
+  local system_list=/etc/apt/sources.list.d/debian.sources uri keyring sudo=()
+  uri="$(sed -n 's/^URIs: *//p' "$system_list" | head -1)"
+  keyring="$(sed -n 's/^Signed-By: *//p' "$system_list" | head -1)"
+  [ -n "$uri" ] && [ -n "$keyring" ] || { echo "no Debian entry in $system_list" >&2; return 1; }
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: %s\n' "$uri" "$keyring" |
+    "${sudo[@]}" tee "$debian_source_list" >/dev/null
+  "${sudo[@]}" apt-get update >&2
+}
+
+sqlite_amalgamation() {
+  ensure_packages libsqlite3-dev dpkg-dev tcl >&2
+  local version upstream folder work
+  version="$(dpkg-query -W -f='${source:Version}' libsqlite3-dev)"
+  upstream="$(dpkg-query -W -f='${source:Upstream-Version}' libsqlite3-dev)"
+  folder="$build_root/sqlite-$version"
+  if [ ! -f "$folder/sqlite3.c" ]; then
+    work="$build_root/sqlite-source"
+    rm -rf "$work" && mkdir -p "$work" && enable_debian_sources &&
+      (cd "$work" && apt-get source --download-only "sqlite3=$version" &&
+        dpkg-source -x sqlite3_*.dsc tree && cd tree && ./configure && make sqlite3.c) >&2 &&
+      mkdir -p "$folder" && cp "$work/tree/sqlite3.c" "$work/tree/sqlite3.h" "$folder/" ||
+      { echo "could not make SQLite $upstream's single-file source" >&2; return 1; }
+    rm -rf "$work"
+  fi
+  echo "$folder"
+}
+
 build_win32() {
+  local sqlite
+  sqlite="$(sqlite_amalgamation)" || return 1
   configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake" "$@"
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
 }
 
 build_win64() {
+  local sqlite
+  sqlite="$(sqlite_amalgamation)" || return 1
   configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake" "$@"
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
 }

@@ -9,17 +9,20 @@
 //     with exactly one separator above each banner line;
 //   - the printed pages hold the list's items in order, 58 a page, each
 //     line lower than the one before;
-//   - the CSV reads back under RFC 4180 into the header and exactly the
-//     seven fields of each reading it was made from.
+//   - the CSV reads back under RFC 4180, and through the program's own
+//     reader, into the header and exactly the seven fields of each reading
+//     it was made from.
 // The input: the leading bytes of fuzz_harness.h, then the reply records.
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "datalog/csv.h"
+#include "datalog/csv_reader.h"
 #include "datalog/log_list.h"
 #include "datalog/print_pages.h"
 #include "datalog/readings.h"
@@ -159,6 +162,18 @@ void check_csv(const std::vector<std::string>& lines) {
   const std::optional<CsvRecords> records = read_rfc4180(csv);
   FUZZ_CHECK(records.has_value());
   FUZZ_CHECK(*records == expected);
+
+  // The program's own reader of the export gives back the same readings.
+  std::istringstream input(csv);
+  std::size_t record = 1;
+  const CsvReadResult result = read_csv_readings(input, [&](const Reading& reading) {
+    FUZZ_CHECK(record < expected.size());
+    FUZZ_CHECK(expected[record++] == std::vector<std::string>{reading.header.instrument_number, reading.header.user_id,
+                                                              reading.header.mode, reading.date_time, reading.location,
+                                                              reading.ppm, reading.status});
+    return true;
+  });
+  FUZZ_CHECK(result.status == CsvReadStatus::read && record == expected.size());
 }
 
 void check_data_log(const DataLogDownload& download, const Exchange& exchange, PrinterResolution resolution) {

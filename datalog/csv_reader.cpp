@@ -1,0 +1,155 @@
+#include "datalog/csv_reader.h"
+
+#include <array>
+#include <streambuf>
+#include <string_view>
+
+#include "datalog/csv.h"
+
+namespace {
+
+constexpr std::size_t kFieldsPerRow = 7;
+constexpr int kEnd = std::char_traits<char>::eof();
+
+// The header line without its line end.
+std::string_view header_text() {
+  const std::string_view line = kCsvHeaderLine;
+  return line.substr(0, line.size() - 2);
+}
+
+// How a field or row ended.
+enum class FieldEnd { comma, line_end, file_end, fault };
+
+class RowReader {
+ public:
+  explicit RowReader(std::streambuf& input) : input_(input) {}
+
+  // Reads the next row's fields into fields_; false at the end of the file
+  // (a row has begun only when a byte was read) or at a fault, whose text
+  // problem() gives.
+  bool next_row() {
+    row_line_ = line_;
+    field_count_ = 0;
+    if (input_.sgetc() == kEnd) return false;
+    for (;;) {
+      std::string& field = field_count_ < kFieldsPerRow ? fields_[field_count_] : overflow_;
+      field.clear();
+      ++field_count_;
+      switch (read_field(field)) {
+        case FieldEnd::comma:
+          continue;
+        case FieldEnd::line_end:
+          return check_field_count();
+        case FieldEnd::file_end:
+          return fail("the row has no line end: the file was cut short");
+        case FieldEnd::fault:
+          return false;
+      }
+    }
+  }
+
+  // Compared byte by byte, so that a file of one endless line is refused
+  // as soon as it differs.
+  bool read_header() {
+    for (const char expected : header_text()) {
+      if (input_.sbumpc() != std::char_traits<char>::to_int_type(expected)) return false;
+    }
+    int c = input_.sbumpc();
+    if (c == '\r') c = input_.sbumpc();
+    ++line_;
+    return c == '\n';
+  }
+
+  Reading reading() const {
+    return Reading{{fields_[0], fields_[1], fields_[2]}, fields_[3], fields_[4], fields_[5], fields_[6]};
+  }
+
+  std::size_t row_line() const { return row_line_; }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  FieldEnd read_field(std::string& field) {
+    if (input_.sgetc() == '"') {
+      input_.sbumpc();
+      return read_quoted(field);
+    }
+    for (;;) {
+      const int c = input_.sbumpc();
+      if (c == ',') return FieldEnd::comma;
+      if (c == kEnd) return FieldEnd::file_end;
+      if (c == '\n' || c == '\r') return line_end(c);
+      if (c == '"') return fault("a quote inside an unquoted field");
+      field += static_cast<char>(c);
+    }
+  }
+
+  FieldEnd read_quoted(std::string& field) {
+    for (;;) {
+      const int c = input_.sbumpc();
+      if (c == kEnd) return fault("the file ends inside a quoted field");
+      if (c == '\n') ++line_;
+      if (c != '"') {
+        field += static_cast<char>(c);
+      } else if (input_.sgetc() == '"') {
+        field += static_cast<char>(input_.sbumpc());
+      } else {
+        const int after = input_.sbumpc();
+        if (after == ',') return FieldEnd::comma;
+        if (after == kEnd) return FieldEnd::file_end;
+        if (after == '\n' || after == '\r') return line_end(after);
+        return fault("text after a closing quote");
+      }
+    }
+  }
+
+  // A line ends with LF or CR LF; a CR alone is not a line end the writer
+  // makes.
+  FieldEnd line_end(int c) {
+    if (c == '\r' && input_.sbumpc() != '\n') return fault("a carriage return outside quotes");
+    ++line_;
+    return FieldEnd::line_end;
+  }
+
+  bool check_field_count() {
+    if (field_count_ == kFieldsPerRow) return true;
+    return fail(std::to_string(kFieldsPerRow) + " fields expected, " + std::to_string(field_count_) + " found");
+  }
+
+  FieldEnd fault(const std::string& problem) {
+    fail(problem);
+    return FieldEnd::fault;
+  }
+
+  bool fail(const std::string& problem) {
+    problem_ = problem;
+    return false;
+  }
+
+  std::streambuf& input_;
+  std::array<std::string, kFieldsPerRow> fields_;
+  std::string overflow_;
+  std::size_t field_count_ = 0;
+  std::size_t line_ = 1;
+  std::size_t row_line_ = 1;
+  std::string problem_;
+};
+
+}  // namespace
+
+CsvReadResult read_csv_readings(std::istream& csv, const std::function<bool(const Reading& reading)>& on_reading) {
+  // The stream buffer directly: a million rows through the stream's
+  // sentries cost more than the parsing.
+  RowReader rows(*csv.rdbuf());
+  if (!rows.read_header()) {
+    return CsvReadResult{CsvReadStatus::not_an_export, 0, 1, "the first line is not the export's header line"};
+  }
+  std::size_t readings = 0;
+  while (rows.next_row()) {
+    if (!on_reading(rows.reading())) return CsvReadResult{CsvReadStatus::stopped, readings, rows.row_line(), ""};
+    ++readings;
+  }
+  if (!rows.problem().empty()) {
+    return CsvReadResult{CsvReadStatus::bad_row, readings, rows.row_line(), rows.problem()};
+  }
+  return CsvReadResult{CsvReadStatus::read, readings, 0, ""};
+}
