@@ -18,6 +18,7 @@ ALLOWED = {
     "link": set(),
     "instrument": {"link"},
     "datalog": {"link"},
+    "report": {"datalog"},
     "app": {"instrument", "datalog", "link"},
     "cli": {"instrument", "datalog", "link"},
 }
