@@ -24,8 +24,8 @@ code{font-family:ui-monospace,monospace;font-size:.9em;overflow-wrap:anywhere}
 .u{color:var(--muted)}
 .h{margin:1rem 0;padding:.75rem 1rem;background:var(--band);border-left:4px solid var(--ink);font-size:1.05rem}
 .h.k{border-left-color:var(--leak)}
-nav{margin:.6rem 0 0;font-size:.9rem}
-nav a{color:var(--ink);margin-right:1rem;white-space:nowrap}
+nav{display:flex;flex-wrap:wrap;gap:.2rem 1rem;margin:.6rem 0 0;font-size:.9rem}
+nav a{color:var(--ink)}
 dl{display:grid;grid-template-columns:max-content minmax(0,1fr);gap:.3rem 1.25rem;margin:1rem 0}
 dt{color:var(--muted)}
 dd{margin:0;overflow-wrap:anywhere}
