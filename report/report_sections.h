@@ -1,6 +1,9 @@
 #pragma once
 // The sections of the report page, each appended to the page from the
-// facts computed once for the whole report. Internal to report/.
+// facts computed once for the whole report (report_facts), so that no
+// section computes a number another one shows. Internal to report/: the
+// interface is report_html.h. A section that has nothing to show says so
+// rather than leaving its heading bare.
 
 #include <string>
 #include <vector>

@@ -46,23 +46,13 @@ TEST(ReadingsByDay, OneDayPerDateInDateOrderLeavingOutReadingsWithoutTimeOrNumbe
 }
 
 TEST(DayTimeAxis, WholeHoursHoldingTheReadingsAndColumnsWithinTheChart) {
-  const auto point_at = [](int minute) { return ChartPoint{0, minute, 1, false}; };
-  const struct {
-    std::vector<int> minutes;
-    int first_hour, end_hour;
-  } cases[] = {{{}, 0, 1}, {{0}, 0, 1}, {{14 * 60 + 32, 16 * 60 + 43}, 14, 17}, {{15 * 60}, 15, 16}, {{1439}, 23, 24}};
-  for (const auto& [minutes, first_hour, end_hour] : cases) {
-    std::vector<ChartPoint> points;
-    for (const int minute : minutes) points.push_back(point_at(minute));
-    const DayHours hours = hours_covering(points);
-    EXPECT_EQ(hours.first_hour, first_hour);
-    EXPECT_EQ(hours.end_hour, end_hour);
-  }
-  const DayHours afternoon{14, 17};
-  EXPECT_EQ(column_of(14 * 60, afternoon, 180), 0);
-  EXPECT_EQ(column_of(15 * 60, afternoon, 180), 60);
-  EXPECT_EQ(column_of(16 * 60 + 59, afternoon, 180), 179);
-  EXPECT_EQ(column_of(17 * 60, afternoon, 180), 179);
+  const std::vector<ChartPoint> afternoon = {{0, 14 * 60 + 32, 1, false}, {1, 16 * 60 + 43, 1, false}};
+  EXPECT_EQ(hours_covering(afternoon).first_hour, 14);
+  EXPECT_EQ(hours_covering(afternoon).end_hour, 17);
+  EXPECT_EQ(hours_covering({{0, 1439, 1, false}}).end_hour, 24);
+  const DayHours hours{14, 17};
+  const std::pair<int, int> minute_columns[] = {{14 * 60, 0}, {15 * 60, 60}, {16 * 60 + 59, 179}, {17 * 60, 179}};
+  for (const auto& [minute, column] : minute_columns) EXPECT_EQ(column_of(minute, hours, 180), column) << minute;
 }
 
 // The lowest, highest and highest leak of each column, as PPM values.

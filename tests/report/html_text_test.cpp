@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -45,26 +46,19 @@ TEST(CallerText, ValidUtf8PassesAndAnythingElseIsTakenAsLatin1) {
 }
 
 TEST(PageFormats, NumbersCountsTimesAndCoordinates) {
-  EXPECT_EQ(format_ppm(12), "12");
-  EXPECT_EQ(format_ppm(0), "0");
-  EXPECT_EQ(format_ppm(-0.0), "0");
-  EXPECT_EQ(format_ppm(2.5), "2.5");
-  EXPECT_EQ(format_ppm(0.126), "0.13");
-  EXPECT_EQ(format_ppm(0.5004), "0.5");
-  EXPECT_EQ(format_ppm(1e15), "1000000000000000");
+  const std::pair<double, const char*> ppm[] = {{12, "12"},    {0, "0"},        {-0.0, "0"},
+                                                {2.5, "2.5"},  {0.126, "0.13"}, {0.5004, "0.5"},
+                                                {1e15, "1000000000000000"}};
+  for (const auto& [value, text] : ppm) EXPECT_EQ(format_ppm(value), text) << value;
   EXPECT_EQ(format_mean(280.83), "280.8");
-  EXPECT_EQ(format_count(0), "0");
-  EXPECT_EQ(format_count(999), "999");
-  EXPECT_EQ(format_count(1000), "1,000");
-  EXPECT_EQ(format_count(1000000), "1,000,000");
+  const std::pair<std::size_t, const char*> counts[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1000000, "1,000,000"}};
+  for (const auto& [count, text] : counts) EXPECT_EQ(format_count(count), text);
   EXPECT_EQ(display_time("2008-05-23T14:32"), "2008-05-23 14:32");
   EXPECT_EQ(display_time("<no time>"), "&lt;no time&gt;");
   // Escaping must not move the separator that is replaced.
   EXPECT_EQ(display_time("&&&&&&&&&&T&&&&&"), html_text("&&&&&&&&&&") + ' ' + html_text("&&&&&"));
-  const struct {
-    double value;
-    const char* text;
-  } coordinates[] = {{12, "12"}, {12.54, "12.5"}, {12.96, "13"}, {-3.25, "-3.3"}, {-0.04, "0"}, {0.05, "0.1"}};
+  const std::pair<double, const char*> coordinates[] = {{12, "12"},     {12.54, "12.5"}, {12.96, "13"},
+                                                        {-3.25, "-3.3"}, {-0.04, "0"},    {0.05, "0.1"}};
   for (const auto& [value, text] : coordinates) {
     std::string page;
     append_coordinate(page, value);

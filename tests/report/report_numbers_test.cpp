@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -115,16 +116,11 @@ TEST(LeaksByLocation, InTheSummarysOrderAndByTimeWithTimelessReadingsLast) {
 TEST(SummariseOperators, ReadingsDistinctLocationsFirstPeakAndLeaksPerUserId) {
   const std::vector<OperatorSummary> operators = summarise_operators(survey(), std::nullopt);
   ASSERT_EQ(operators.size(), 2u);
-  EXPECT_EQ(operators[0].user_id, "42");
-  EXPECT_EQ(operators[0].readings, 5u);
-  EXPECT_EQ(operators[0].locations, 1u);
-  EXPECT_EQ(operators[0].leaks, 3u);
-  EXPECT_EQ(operators[0].highest, 3u);
-  EXPECT_EQ(operators[1].user_id, "57");
-  EXPECT_EQ(operators[1].readings, 5u);
-  EXPECT_EQ(operators[1].locations, 4u);
-  EXPECT_EQ(operators[1].leaks, 1u);
-  EXPECT_EQ(operators[1].highest, 1u);
+  const auto fields = [](const OperatorSummary& o) {
+    return std::make_tuple(o.user_id, o.readings, o.locations, o.leaks, o.highest);
+  };
+  EXPECT_EQ(fields(operators[0]), std::make_tuple(std::string("42"), 5u, 1u, 3u, std::optional<std::size_t>(3)));
+  EXPECT_EQ(fields(operators[1]), std::make_tuple(std::string("57"), 5u, 4u, 1u, std::optional<std::size_t>(1)));
 }
 
 TEST(SurveyOverview, PeriodCountsAndWhatIsMissing) {

@@ -138,33 +138,17 @@ def bands(rows, gap=40):
     return found
 
 
-class References(html.parser.HTMLParser):
-    """Every element, attribute and style text of a page."""
+class Elements(html.parser.HTMLParser):
+    """Every element and attribute of a page."""
 
-    def __init__(self):
+    def __init__(self, text):
         super().__init__()
-        self.tags, self.attributes, self.styles, self.open = [], [], [], []
-        self.unbalanced = []
-
-    VOID = {"meta", "br", "hr", "img", "input", "link", "wbr", "col"}
+        self.tags, self.attributes = [], []
+        self.feed(text)
 
     def handle_starttag(self, tag, attributes):
         self.tags.append(tag)
         self.attributes += attributes
-        if tag not in self.VOID:
-            self.open.append(tag)
-
-    def handle_startendtag(self, tag, attributes):
-        self.tags.append(tag)
-        self.attributes += attributes
-
-    def handle_endtag(self, tag):
-        if not self.open or self.open.pop() != tag:
-            self.unbalanced.append(tag)
-
-    def handle_data(self, data):
-        if self.open and self.open[-1] == "style":
-            self.styles.append(data)
 
 
 class ReportRendering(unittest.TestCase):
@@ -179,24 +163,18 @@ class ReportRendering(unittest.TestCase):
     def test_pages_are_valid_html5_self_contained_and_without_script(self):
         for page in (self.pages.sample, self.pages.generated):
             with self.subTest(page=os.path.basename(page)):
+                # tidy exits 1 on warnings (a misnested or unclosed element), 2 on errors.
                 tidy = subprocess.run(["tidy", "-q", "-errors", page], capture_output=True, timeout=60)
                 self.assertEqual(tidy.returncode, 0, tidy.stderr.decode())
                 with open(page, encoding="utf-8") as source:
                     text = source.read()
-                parser = References()
-                parser.feed(text)
-                self.assertEqual(parser.unbalanced + parser.open, [])
-                self.assertNotIn("script", parser.tags)
-                for name in ("link", "img", "iframe", "object", "embed", "image", "use"):
-                    self.assertNotIn(name, parser.tags)
-                for name, value in parser.attributes:
+                elements = Elements(text)
+                for name in ("script", "link", "img", "iframe", "object", "embed", "image", "use"):
+                    self.assertNotIn(name, elements.tags)
+                for name, value in elements.attributes:
                     if name in ("href", "src", "xlink:href", "action", "srcset"):
                         self.assertTrue(value.startswith("#"), (name, value))
-                    self.assertNotRegex(value or "", r"^(https?:)?//")
-                style = "".join(parser.styles)
-                self.assertNotIn("url(", style)
-                self.assertNotIn("@import", style)
-                self.assertNotRegex(text, r"https?:|\bsrc=|\s//")
+                self.assertNotRegex(text, r"https?:|//|url\(|@import")
 
     def test_printed_sample_holds_the_summary_and_leak_list_each_section_on_a_new_page(self):
         pages = pdf_pages_text(self.pages.pdf(self.pages.sample, "sample.pdf"))
