@@ -6,7 +6,7 @@ namespace {
 
 constexpr int kFirstYearOfCentury = 2000;
 // The log's date/time text; 'N' stands for a digit.
-constexpr const char* kDateTimePattern = "NN/NN/NN NNNN";
+constexpr char kDateTimePattern[] = "NN/NN/NN NNNN";
 constexpr int kMonthsPerYear = 12;
 constexpr int kHoursPerDay = 24;
 constexpr int kMinutesPerHour = 60;

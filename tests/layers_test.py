@@ -21,6 +21,7 @@ ALLOWED = {
     "instrument": {"link"},
     "datalog": set(),
     "archive": {"datalog"},
+    "report": {"datalog"},
     "app": {"instrument", "datalog", "link"},
     "cli": {"instrument", "datalog", "archive", "link"},
 }

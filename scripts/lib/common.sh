@@ -15,6 +15,7 @@ required_packages=(
   libcli11-dev nlohmann-json3-dev libserialport-dev libsqlite3-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
+  chromium poppler-utils tidy
 )
 
 # What the release packages need on top: dpkg-shlibdeps (dpkg-dev), the
