@@ -72,6 +72,9 @@ void save_config(DialogHandle dialog) {
     progress_step(dialog);  // the access level's step, sent or not
   }
 
-  write_settings(dialog_instrument(), values, [dialog](Setting, OrderOutcome) { progress_step(dialog); });
+  write_settings(dialog_instrument(), values, [dialog](Setting, OrderOutcome) {
+    progress_step(dialog);
+    return true;
+  });
   busy_finish(dialog);
 }

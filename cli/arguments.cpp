@@ -2,80 +2,191 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <map>
 
 #include "cli/exit_codes.h"
+#include "cli/setting_names.h"
 
 namespace {
 
 constexpr const char* kDescription =
     "Configures and reads out a TARVELL 719K gas-measuring instrument on a serial port (2400 baud).";
+constexpr const char* kHelpWord = "help";
 
 const std::map<std::string, LogFormat> kLogFormats = {
     {"csv", LogFormat::csv}, {"list", LogFormat::list}, {"json", LogFormat::json}};
 
-// A subcommand that hands the options it does not know to its parent, so
-// the common options work after the command too.
+// A command that hands the options it does not know to its parent, so the
+// common options work after the command too; what nobody knows ends up with
+// the top level, which says so (see unknown_word).
 CLI::App* add_command(CLI::App& parent, const char* name, const char* description) {
   CLI::App* command = parent.add_subcommand(name, description);
   command->fallthrough();
+  command->allow_extras();
   return command;
 }
 
-}  // namespace
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+  return text;
+}
 
-ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  Invocation invocation;
-  CLI::App app{kDescription, kProgramName};
-  app.set_version_flag("--version", std::string(kProgramName) + " " + SET719K_VERSION);
-  app.footer(std::string("The options --port, --trace, --json and --quiet may stand before or after the command.\n\n") +
-             kExitCodesHelp);
-  app.require_subcommand(1);
-  app.add_option("--port", invocation.port, "Serial port, e.g. /dev/ttyUSB0 or COM3")->envname(kPortVariable);
-  app.add_option("--trace", invocation.trace_path, "Write the exchange with the instrument to FILE (JSON Lines)");
-  app.add_flag("--json", invocation.json, "JSON on standard output instead of text");
-  app.add_flag("--quiet", invocation.quiet, "Nothing on standard error but errors");
+std::vector<std::string> command_names(const CLI::App& level) {
+  std::vector<std::string> names;
+  for (const CLI::App* command : level.get_subcommands({})) names.push_back(command->get_name());
+  return names;
+}
 
-  std::map<CLI::App*, CommandName> commands;
+// The options that work at this level: its own and those of the levels above.
+std::vector<std::string> option_names(const CLI::App* level) {
+  std::vector<std::string> names;
+  for (; level != nullptr; level = level->get_parent()) {
+    for (const CLI::Option* option : level->get_options()) {
+      std::string name;
+      if (!option->get_lnames().empty()) {
+        name = "--" + option->get_lnames().front();
+      } else if (!option->get_snames().empty()) {
+        name = "-" + option->get_snames().front();
+      }
+      if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+  }
+  return names;
+}
+
+// The deepest command given, the top level when none.
+const CLI::App* deepest_command(const CLI::App& app) {
+  const CLI::App* level = &app;
+  for (bool deeper = true; deeper;) {
+    deeper = false;
+    for (const CLI::App* command : level->get_subcommands({})) {
+      if (command->parsed()) {
+        level = command;
+        deeper = true;
+        break;
+      }
+    }
+  }
+  return level;
+}
+
+std::string where(const CLI::App* level) {
+  std::string path;
+  for (; level != nullptr && level->get_parent() != nullptr; level = level->get_parent()) {
+    path = level->get_name() + (path.empty() ? "" : " " + path);
+  }
+  return path;
+}
+
+// What is wrong with a word the parser did not take, or with a command left
+// without the command word it needs; empty when nothing is.
+std::string unknown_word(const CLI::App& app) {
+  const CLI::App* level = deepest_command(app);
+  const std::vector<std::string> extras = app.remaining();
+  const std::vector<std::string> commands = command_names(*level);
+  const std::string context = where(level);
+  const std::string of_level = context.empty() ? "" : " of " + context;
+  if (!extras.empty() && extras.front().size() > 1 && extras.front()[0] == '-') {
+    return "unknown option \"" + extras.front() + "\"; options" + of_level + ": " + joined(option_names(level));
+  }
+  if (!commands.empty()) {
+    if (extras.empty()) return (context.empty() ? "no command given" : context + " needs a command") +
+                               std::string("; commands") + of_level + ": " + joined(commands);
+    return "unknown command \"" + extras.front() + "\"; commands" + of_level + ": " + joined(commands);
+  }
+  if (!extras.empty()) return "unexpected argument \"" + extras.front() + "\" after " + context;
+  return std::string();
+}
+
+// "719k help config set" is "719k config set --help".
+std::vector<std::string> with_help_word_as_option(int argc, const char* const* argv) {
+  std::vector<std::string> words(argv + 1, argv + argc);
+  if (!words.empty() && words.front() == kHelpWord) {
+    words.erase(words.begin());
+    words.push_back("--help");
+  }
+  return words;
+}
+
+std::string settings_help() {
+  std::string text = "Settings (NAME=VALUE; the JSON keys such as user_id work as names too):\n";
+  for (Setting setting : kAllSettings) {
+    const SettingName& name = setting_name(setting);
+    if (!setting_rule(setting).writable) continue;
+    text += "  " + std::string(name.name) + std::string(18 - std::string(name.name).size(), ' ') + name.description +
+            ": " + setting_value_rule(setting) + "\n";
+  }
+  return text + "An empty value is sent as it is. Nothing is sent when any value is refused.\n";
+}
+
+void add_instrument_commands(CLI::App& app, Invocation& invocation, std::map<CLI::App*, CommandName>& commands,
+                             std::string& format_name) {
   commands[add_command(app, "ports", "List the serial ports: name, a tab, description")] = CommandName::ports;
   commands[add_command(app, "info", "Show the firmware version and the instrument's clock")] = CommandName::info;
 
   CLI::App* config = add_command(app, "config", "Read or write the instrument's settings");
-  config->require_subcommand(1);
   commands[add_command(*config, "get", "Show the eight settings")] = CommandName::config_get;
   CLI::App* config_set =
       add_command(*config, "set", "Write the named settings, then show all eight as the instrument holds them");
-  config_set->add_option("assignments", invocation.assignments,
-                         "NAME=VALUE; names: instrument, user-id, location, access-level (1, 2 or 3), alarm, span, "
-                         "response-factor")
-      ->required();
+  config_set->add_option("assignments", invocation.assignments, "NAME=VALUE, one or more (see below)");
+  config_set->footer(settings_help());
   commands[config_set] = CommandName::config_set;
 
   CLI::App* clock = add_command(app, "clock", "Set the instrument's clock");
-  clock->require_subcommand(1);
   CLI::App* clock_set = add_command(*clock, "set", "Set the clock, then show it as the instrument holds it");
   clock_set->add_option("--time", invocation.time, "\"YYYY-MM-DD HH:MM\" (default: the local time now)");
   commands[clock_set] = CommandName::clock_set;
 
   CLI::App* log = add_command(app, "log", "Download or erase the instrument's data log");
-  log->require_subcommand(1);
   CLI::App* log_download = add_command(*log, "download", "Download the whole data log (default: CSV on stdout)");
-  log_download->add_option("-o,--output", invocation.output_path, "Write to FILE instead of standard output");
-  std::string format_name = "csv";
+  log_download->add_option("-o,--output", invocation.output_path,
+                           "Write to FILE instead of standard output, replacing it only once the download is whole");
   log_download->add_option("--format", format_name, "csv, list or json")
       ->check(CLI::IsMember({"csv", "list", "json"}, CLI::ignore_case));
   commands[log_download] = CommandName::log_download;
   CLI::App* log_erase = add_command(*log, "erase", "Erase the readings stored in the instrument");
   log_erase->add_flag("--yes", invocation.yes, "Do not ask (needed when not run from a terminal)");
   commands[log_erase] = CommandName::log_erase;
+}
 
+}  // namespace
+
+ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  Invocation invocation;
+  invocation.arguments.assign(argv + 1, argv + argc);
+  CLI::App app{kDescription, kProgramName};
+  app.set_version_flag("-V,--version", std::string(kProgramName) + " " + SET719K_VERSION);
+  app.footer(std::string("The options --port, --trace, --json, --quiet and --progress may stand before or after the "
+                         "command. \"719k help COMMAND\" shows a command's help.\n\n") +
+             kExitCodesHelp);
+  app.allow_extras();
+  app.add_option("--port", invocation.port, "Serial port, e.g. /dev/ttyUSB0 or COM3")->envname(kPortVariable);
+  app.add_option("--trace", invocation.trace_path, "Write the exchange with the instrument to FILE (JSON Lines)");
+  app.add_flag("--json", invocation.json, "JSON on standard output instead of text");
+  app.add_flag("--quiet", invocation.quiet, "Nothing on standard error but errors");
+  app.add_flag("--progress", invocation.progress,
+               "What the program is doing, one line per event with the date and time, also off a terminal");
+
+  std::map<CLI::App*, CommandName> commands;
+  std::string format_name = "csv";
+  add_instrument_commands(app, invocation, commands, format_name);
+
+  std::vector<std::string> words = with_help_word_as_option(argc, argv);
+  std::reverse(words.begin(), words.end());  // CLI11 takes them last first
   try {
-    app.parse(argc, argv);
+    app.parse(words);
   } catch (const CLI::Success& request) {
     app.exit(request, out, err);  // --help or --version
     return ParsedArguments{std::nullopt, kExitDone};
   } catch (const CLI::ParseError& error) {
     err << kProgramName << ": " << error.what() << " (see " << kProgramName << " --help)\n";
+    return ParsedArguments{std::nullopt, kExitUsage};
+  }
+  const std::string problem = unknown_word(app);
+  if (!problem.empty()) {
+    err << kProgramName << ": " << problem << " (see " << kProgramName << " --help)\n";
     return ParsedArguments{std::nullopt, kExitUsage};
   }
   for (const auto& [command, name] : commands) {

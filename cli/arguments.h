@@ -1,11 +1,13 @@
 #pragma once
 // The command line of 719k, parsed with CLI11 into a plain Invocation.
 //
-// Common options (--port, --trace, --json, --quiet) may stand before or
-// after the command; --port falls back on the environment variable
-// SET719K_PORT. --help works on every level and --version on the top. The
-// parser only reads the arguments: values are checked by the commands,
-// before anything is sent.
+// Common options (--port, --trace, --json, --quiet, --progress) may stand
+// before or after the command; --port falls back on the environment
+// variable SET719K_PORT. --help works on every level, as does
+// "719k help [COMMAND...]"; --version (-V) on the top. A word or option that
+// the program does not know is named with the ones it does know at that
+// place. The parser only reads the arguments: values are checked by the
+// commands, before anything is sent.
 
 #include <optional>
 #include <ostream>
@@ -20,10 +22,12 @@ enum class LogFormat { csv, list, json };
 
 struct Invocation {
   CommandName command = CommandName::info;
+  std::vector<std::string> arguments;  // the command line as given, for the trace
   std::string port;
   std::string trace_path;
   bool json = false;
   bool quiet = false;
+  bool progress = false;                 // the status as timestamped lines, terminal or not
   std::vector<std::string> assignments;  // config set
   std::optional<std::string> time;       // clock set --time
   std::string output_path;               // log download -o; empty: stdout

@@ -1,9 +1,10 @@
 #include "cli/commands.h"
 
-#include <iterator>
-
 #include "cli/command_entries.h"
+#include "cli/console.h"
 #include "cli/exit_codes.h"
+#include "cli/messages.h"
+#include "cli/status_line.h"
 
 namespace {
 
@@ -19,11 +20,23 @@ constexpr CommandEntry kCommands[] = {
     {CommandName::log_erase, run_log_erase},
 };
 
-}  // namespace
-
-int run_command(const Invocation& invocation, const Streams& streams) {
+int dispatch(const Invocation& invocation, const Streams& streams) {
   for (const CommandEntry& command : kCommands) {
     if (command.name == invocation.command) return command.run(invocation, streams);
   }
   return kExitUsage;
+}
+
+}  // namespace
+
+int run_command(const Invocation& invocation, const Streams& streams) {
+  StatusLine status(streams.err, status_form(stderr_is_terminal(), invocation.quiet, invocation.progress));
+  const Streams with_status{streams.in, streams.out, streams.err, &status};
+  int exit_code = dispatch(invocation, with_status);
+  // A full disk or a closed pipe shows only when the output is flushed.
+  if (!streams.out.flush()) {
+    report(with_status, "cannot write to standard output");
+    if (exit_code == kExitDone) exit_code = kExitFailed;
+  }
+  return exit_code;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The exit codes of 719k, as its --help and the README document them.
+// The exit codes of 719k, as its --help, the manual and the README document
+// them.
 
 inline constexpr int kExitDone = 0;
 // The instrument did not answer or did not confirm (partial results are
@@ -9,8 +10,11 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 // The port could not be opened or is in use.
 inline constexpr int kExitPortUnavailable = 3;
-// Ctrl-C or Ctrl-Break.
+// The shell's codes for the signals that stop 719k: 128 and the signal's
+// number (SIGHUP 1, SIGINT 2, SIGTERM 15).
+inline constexpr int kExitHangup = 129;
 inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitTerminated = 143;
 
 inline constexpr const char* kExitCodesHelp =
     "Exit codes:\n"
@@ -19,4 +23,6 @@ inline constexpr const char* kExitCodesHelp =
     "       still written), or the output could not be written\n"
     "  2    usage error: nothing was sent\n"
     "  3    the port could not be opened or is in use\n"
-    "  130  interrupted (Ctrl-C)\n";
+    "  129  the terminal was closed (SIGHUP)\n"
+    "  130  interrupted (Ctrl-C, Ctrl-Break)\n"
+    "  143  stopped (SIGTERM)\n";

@@ -8,6 +8,7 @@
 
 #include "cli/command_entries.h"
 #include "cli/exit_codes.h"
+#include "cli/failure_messages.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/port_session.h"
@@ -17,14 +18,14 @@
 
 namespace {
 
-constexpr const char* kNoAnswer = "the instrument did not answer";
-constexpr const char* kClockNotRead = "could not read the clock: the instrument did not answer";
-
-int print_clock(Instrument& instrument, const Invocation& invocation, const Streams& streams, bool order_confirmed) {
-  const ClockReading reading = read_instrument_clock(instrument);
-  if (!reading.answered) report_failure(streams, kClockNotRead);
-  streams.out << (invocation.json ? clock_json(reading) : clock_text_output(reading));
-  return reading.answered && order_confirmed ? kExitDone : kExitFailed;
+ClockReading read_clock(PortSession& session, const Streams& streams) {
+  session.status.phase("reading the clock");
+  const ClockReading reading = read_instrument_clock(session.instrument);
+  if (!reading.answered) {
+    report_failure(streams, "could not read the clock: " +
+                                failure_message(session.instrument.last_failure(), session.port));
+  }
+  return reading;
 }
 
 // The local time now; none when the C runtime cannot convert it.
@@ -38,18 +39,16 @@ std::optional<std::tm> local_time_now() {
 }  // namespace
 
 int run_info(const Invocation& invocation, const Streams& streams) {
-  return run_on_port(invocation, streams, [&invocation, &streams](Instrument& instrument) {
+  return run_on_port(invocation, streams, [&invocation, &streams](PortSession& session) {
     InstrumentInfo info;
-    info.firmware = read_firmware_version(instrument);
+    info.firmware = read_firmware_version(session.instrument);
     // As Connect does: only an instrument that gave its version is asked
     // for its clock.
     if (info.firmware) {
-      info.clock = read_instrument_clock(instrument);
+      info.clock = read_clock(session, streams);
     } else {
-      report_failure(streams, std::string(kNoAnswer) + " on " + invocation.port +
-                                  ": is it connected, switched on and set to 2400 baud?");
+      report_failure(streams, failure_message(session.instrument.last_failure(), session.port));
     }
-    if (info.clock && !info.clock->answered) report_failure(streams, kClockNotRead);
     streams.out << (invocation.json ? info_json(info) : info_text(info));
     return info.firmware && info.clock->answered ? kExitDone : kExitFailed;
   });
@@ -62,9 +61,16 @@ int run_clock_set(const Invocation& invocation, const Streams& streams) {
     report(streams, "clock set: " + error + "; nothing was sent");
     return kExitUsage;
   }
-  return run_on_port(invocation, streams, [&invocation, &streams, &time](Instrument& instrument) {
-    const bool confirmed = set_instrument_clock(instrument, *time);
-    if (!confirmed) report_failure(streams, "the instrument did not confirm the new time");
-    return print_clock(instrument, invocation, streams, confirmed);
+  return run_on_port(invocation, streams, [&invocation, &streams, &time](PortSession& session) {
+    session.status.phase("setting the clock");
+    const bool confirmed = set_instrument_clock(session.instrument, *time);
+    if (!confirmed) {
+      const LinkFailure failure = session.instrument.last_failure();
+      report_failure(streams, order_failure_message(failure, session.port, "the new time"));
+      if (failure == LinkFailure::silence) return kExitFailed;  // a dead line: nothing more is sent
+    }
+    const ClockReading reading = read_clock(session, streams);
+    streams.out << (invocation.json ? clock_json(reading) : clock_text_output(reading));
+    return reading.answered && confirmed ? kExitDone : kExitFailed;
   });
 }

@@ -1,13 +1,15 @@
 #include "cli/messages.h"
 
 #include "cli/console.h"
+#include "cli/status_line.h"
 
 void report(const Streams& streams, const std::string& message) {
-  streams.err << kProgramName << ": " << message << '\n';
+  if (streams.status) streams.status->clear();
+  streams.err << kProgramName << ": " << message << '\n' << std::flush;
 }
 
 void report_failure(const Streams& streams, const std::string& message) {
-  if (!interrupted()) report(streams, message);
+  if (!interrupted() && !message.empty()) report(streams, message);
 }
 
 void inform(const Invocation& invocation, const Streams& streams, const std::string& message) {

@@ -7,7 +7,9 @@
 
 #include "cli/setting_names.h"
 #include "datalog/csv.h"
+#include "datalog/latin1.h"
 #include "datalog/log_list.h"
+#include "datalog/reading_values.h"
 #include "datalog/readings.h"
 
 namespace {
@@ -27,7 +29,7 @@ std::string document(const Json& json) {
   return json.dump(kJsonIndent, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-Json json_text(const std::optional<std::string>& text) { return text ? Json(latin1_to_utf8(*text)) : Json(); }
+Json json_text(const std::optional<std::string>& text) { return text ? Json(utf8_of_latin1(*text)) : Json(); }
 
 std::optional<std::string> shown_clock(const ClockReading& reading) {
   if (!reading.answered) return std::nullopt;
@@ -46,23 +48,18 @@ std::vector<NamedValue> clock_values(const ClockReading& reading) {
 
 Json reading_json(const Reading& reading) {
   Json json;
-  json["instrument"] = latin1_to_utf8(reading.header.instrument_number);
-  json["user_id"] = latin1_to_utf8(reading.header.user_id);
-  json["mode"] = latin1_to_utf8(reading.header.mode);
-  json["datetime"] = latin1_to_utf8(reading.date_time);
-  json["location"] = latin1_to_utf8(reading.location);
-  json["ppm"] = latin1_to_utf8(reading.ppm);
-  json["status"] = latin1_to_utf8(reading.status);
+  json["instrument"] = utf8_of_latin1(reading.header.instrument_number);
+  json["user_id"] = utf8_of_latin1(reading.header.user_id);
+  json["mode"] = utf8_of_latin1(reading.header.mode);
+  json["datetime"] = utf8_of_latin1(reading.date_time);
+  json["location"] = utf8_of_latin1(reading.location);
+  json["ppm"] = utf8_of_latin1(reading.ppm);
+  json["status"] = utf8_of_latin1(reading.status);
+  const std::optional<std::string> datetime_iso = reading_datetime_iso(reading.date_time);
+  const std::optional<double> ppm_value = reading_ppm_value(reading.ppm);
+  json["datetime_iso"] = datetime_iso ? Json(*datetime_iso) : Json();
+  json["ppm_value"] = ppm_value ? Json(*ppm_value) : Json();
   return json;
-}
-
-std::string csv_output(const std::vector<std::string>& log_lines) {
-  std::string csv = kCsvHeaderLine;
-  for_each_csv_row(log_lines, [&csv](const std::string& row) {
-    csv += row;
-    return true;
-  });
-  return csv;
 }
 
 std::string list_output(const std::vector<std::string>& log_lines) {
@@ -90,21 +87,6 @@ std::string aligned_lines(const std::vector<NamedValue>& values, std::size_t min
     lines += value.name + std::string(width - value.name.size() + 2, ' ') + value.value + "\n";
   }
   return lines;
-}
-
-std::string latin1_to_utf8(const std::string& bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
 }
 
 std::optional<std::string> clock_iso(const ClockReading& reading) {
@@ -153,7 +135,13 @@ std::string settings_text(const SettingTexts& values) {
 
 std::string settings_json(const SettingTexts& values) {
   Json json;
-  for (Setting setting : kAllSettings) json[setting_name(setting).json_key] = json_text(text_of(values, setting));
+  for (Setting setting : kAllSettings) {
+    const std::optional<std::string>& text = text_of(values, setting);
+    json[setting_name(setting).json_key] = json_text(text);
+    if (setting == Setting::operating_mode) {
+      json[kOperatingModeValueKey] = json_text(text ? std::optional(operating_mode_of(*text)) : std::nullopt);
+    }
+  }
   return document(json);
 }
 
@@ -173,7 +161,7 @@ std::string ports_json(const std::vector<SerialPortInfo>& ports) {
 
 std::string log_output(const std::vector<std::string>& log_lines, LogFormat format) {
   switch (format) {
-    case LogFormat::csv: return csv_output(log_lines);
+    case LogFormat::csv: return csv_text(log_lines);
     case LogFormat::list: return list_output(log_lines);
     case LogFormat::json: return readings_json(log_lines);
   }

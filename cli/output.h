@@ -25,8 +25,6 @@ struct NamedValue {
 // min_name_width) and two blanks.
 std::string aligned_lines(const std::vector<NamedValue>& values, std::size_t min_name_width = 0);
 
-std::string latin1_to_utf8(const std::string& bytes);
-
 // The clock as ISO 8601 to the minute ("2008-05-23T16:50"); empty when the
 // instrument's clock text holds no calendar time.
 std::optional<std::string> clock_iso(const ClockReading& reading);
@@ -43,6 +41,9 @@ std::string info_json(const InstrumentInfo& info);
 // that info shows.
 std::string clock_text_output(const ClockReading& reading);
 std::string clock_json(const ClockReading& reading);
+
+// JSON shows the operating mode's whole line and, under this key, the mode.
+inline constexpr const char* kOperatingModeValueKey = "operating_mode_value";
 
 // The settings that were read, in the dialog's order; JSON null for the rest.
 std::string settings_text(const SettingTexts& values);

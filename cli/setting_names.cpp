@@ -6,37 +6,42 @@
 namespace {
 
 constexpr SettingName kSettingNames[kSettingCount] = {
-    {Setting::instrument_number, "instrument", "instrument"},
-    {Setting::user_id, "user-id", "user_id"},
-    {Setting::location_code, "location", "location"},
-    {Setting::access_level, "access-level", "access_level"},
-    {Setting::operating_mode, "operating-mode", "operating_mode"},
-    {Setting::alarm_setting, "alarm", "alarm"},
-    {Setting::span_concentration, "span", "span"},
-    {Setting::response_factor, "response-factor", "response_factor"},
+    {Setting::instrument_number, "instrument", "instrument", "instrument number"},
+    {Setting::user_id, "user-id", "user_id", "user ID"},
+    {Setting::location_code, "location", "location", "location code"},
+    {Setting::access_level, "access-level", "access_level", "access level"},
+    {Setting::operating_mode, "operating-mode", "operating_mode", "operating mode"},
+    {Setting::alarm_setting, "alarm", "alarm", "alarm setting"},
+    {Setting::span_concentration, "span", "span", "span concentration"},
+    {Setting::response_factor, "response-factor", "response_factor", "response factor"},
 };
 
-bool is_control_character(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The instrument shows these two with a decimal point ("1.00").
+bool takes_a_decimal_point(Setting setting) {
+  return setting == Setting::span_concentration || setting == Setting::response_factor;
 }
 
-// Unlike the dialog's edit, which strtol reads, the command line takes the
-// access level as the digit itself.
-bool is_access_level(const std::string& value) { return value == "1" || value == "2" || value == "3"; }
+// What the dialog lets the operator type; the access level is one digit.
+std::size_t typed_chars(Setting setting) {
+  return setting == Setting::access_level ? 1 : setting_rule(setting).sent_chars;
+}
 
-// Why the value cannot be sent for the setting; empty when it can.
-std::string value_error(Setting setting, const std::string& value) {
-  const std::string name = setting_name(setting).name;
-  if (std::any_of(value.begin(), value.end(), is_control_character)) {
-    return name + ": a value cannot hold a control character";
-  }
-  if (setting == Setting::access_level) {
-    return is_access_level(value) ? std::string() : name + " must be 1, 2 or 3";
-  }
-  const std::size_t limit = setting_rule(setting).sent_chars;
-  if (value.size() > limit) return name + " takes at most " + std::to_string(limit) + " characters";
-  return std::string();
+bool value_is_taken(Setting setting, const std::string& value) {
+  if (setting == Setting::access_level) return value == "1" || value == "2" || value == "3";
+  if (value.size() > typed_chars(setting)) return false;
+  const bool point_allowed = takes_a_decimal_point(setting);
+  const auto points = std::count(value.begin(), value.end(), '.');
+  return std::all_of(value.begin(), value.end(), [](char c) { return is_digit(c) || c == '.'; }) &&
+         points <= (point_allowed ? 1 : 0);
+}
+
+// ", not \"abc\"", or nothing for a value that a terminal would not show
+// as it is.
+std::string quoted_if_printable(const std::string& value) {
+  const bool printable = std::all_of(value.begin(), value.end(), [](char c) { return c >= ' ' && c <= '~'; });
+  return printable ? ", not \"" + value + "\"" : std::string(", not that value");
 }
 
 }  // namespace
@@ -44,10 +49,22 @@ std::string value_error(Setting setting, const std::string& value) {
 const SettingName& setting_name(Setting setting) { return kSettingNames[static_cast<std::size_t>(setting)]; }
 
 std::optional<Setting> setting_named(const std::string& name) {
-  const auto found = std::find_if(std::begin(kSettingNames), std::end(kSettingNames),
-                                  [&name](const SettingName& entry) { return name == entry.name; });
+  const auto found = std::find_if(std::begin(kSettingNames), std::end(kSettingNames), [&name](const SettingName& entry) {
+    return name == entry.name || name == entry.json_key;
+  });
   if (found == std::end(kSettingNames)) return std::nullopt;
   return found->setting;
+}
+
+std::string setting_named_in_full(Setting setting) {
+  const SettingName& name = setting_name(setting);
+  return std::string(name.name) + " (" + name.description + ")";
+}
+
+std::string setting_value_rule(Setting setting) {
+  if (setting == Setting::access_level) return "1, 2 or 3";
+  const std::string limit = "up to " + std::to_string(typed_chars(setting));
+  return takes_a_decimal_point(setting) ? limit + " digits and a decimal point" : limit + " digits";
 }
 
 std::optional<SettingTexts> parse_setting_assignments(const std::vector<std::string>& assignments,
@@ -72,8 +89,8 @@ std::optional<SettingTexts> parse_setting_assignments(const std::vector<std::str
       error = name + " is read only";
     } else if (text_of(values, *setting)) {
       error = name + " is given twice";
-    } else {
-      error = value_error(*setting, value);
+    } else if (!value_is_taken(*setting, value)) {
+      error = name + " takes " + setting_value_rule(*setting) + quoted_if_printable(value);
     }
     if (!error.empty()) return std::nullopt;
     text_of(values, *setting) = value;

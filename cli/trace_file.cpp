@@ -3,9 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <ctime>
 
 #include "cli/arguments.h"
-#include "cli/output.h"
+#include "datalog/latin1.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ const char* outcome_name(StageOutcome outcome) {
   return "";
 }
 
-std::string bytes_of(const TraceEvent& event) { return latin1_to_utf8(std::string(event.bytes, event.count)); }
+std::string bytes_of(const TraceEvent& event) { return utf8_of_latin1(std::string(event.bytes, event.count)); }
 
 // False for the events that the file leaves out (a read beginning: the read
 // event that ends it says all).
@@ -75,19 +76,27 @@ bool describe(const TraceEvent& event, Json& json) {
       json["result"] = bytes_of(event);
       break;
   }
-  if (!event.succeeded) json["failed"] = true;
+  if (event.cancelled) {
+    json["interrupted"] = true;
+  } else if (!event.succeeded) {
+    json["failed"] = true;
+  }
   return true;
 }
 
 }  // namespace
 
-bool ExchangeTraceFile::open(const std::string& path, const std::string& port_name) {
+bool ExchangeTraceFile::open(const std::string& path, const Invocation& invocation) {
   file_.open(path, std::ios::binary | std::ios::trunc);
   if (!file_) return false;
   start_ = std::chrono::steady_clock::now();
+  Json command_line = Json::array();
+  for (const std::string& argument : invocation.arguments) command_line.push_back(utf8_of_latin1(argument));
   write_line({{"event", "open"},
-              {"port", latin1_to_utf8(port_name)},
-              {"program", std::string(kProgramName) + " " + SET719K_VERSION}});
+              {"time", local_time_with_offset_now()},
+              {"program", std::string(kProgramName) + " " + SET719K_VERSION},
+              {"command_line", command_line},
+              {"port", utf8_of_latin1(invocation.port)}});
   return true;
 }
 
@@ -99,8 +108,22 @@ ExchangeTraceSink ExchangeTraceFile::sink() {
   };
 }
 
-ExchangeTraceFile::~ExchangeTraceFile() {
-  if (file_.is_open()) write_line({{"event", "close"}});
+void ExchangeTraceFile::close(int exit_code) {
+  if (!file_.is_open()) return;
+  write_line({{"event", "close"}, {"exit_code", exit_code}});
+  file_.close();
+}
+
+std::string local_time_with_offset_now() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  if (!local) return std::string();
+  char text[40];
+  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", local);
+  // strftime's %z is "+0100"; ISO 8601's extended form is "+01:00".
+  std::string iso(text, length);
+  if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
+  return iso;
 }
 
 void ExchangeTraceFile::write_line(const nlohmann::ordered_json& event) {

@@ -17,6 +17,9 @@ struct SettingEntry {
   SettingRule rule;
 };
 
+// Where the mode stands in the operating mode's line.
+constexpr std::size_t kOperatingModePosition = 17;
+
 // Indexed by Setting. The access level order takes 19 characters, what
 // strtol looked at when it was checked, although one digit is all the
 // dialog lets the operator type.
@@ -52,6 +55,10 @@ std::string setting_value_of(Setting setting, const std::string& response_line) 
   return start < response_line.size() ? response_line.substr(start) : std::string();
 }
 
+std::string operating_mode_of(const std::string& mode_line) {
+  return mode_line.size() > kOperatingModePosition ? mode_line.substr(kOperatingModePosition) : std::string();
+}
+
 std::string setting_order_text(Setting setting, const std::string& value) {
   return std::string(command_text(*entry_of(setting).order)) + value.substr(0, setting_rule(setting).sent_chars);
 }
@@ -81,7 +88,7 @@ SettingOrderOutcomes write_settings(Instrument& instrument, const SettingTexts& 
     const bool confirmed = order_confirmed(instrument, setting_order_text(setting, *value));
     const OrderOutcome outcome = confirmed ? OrderOutcome::confirmed : OrderOutcome::not_confirmed;
     outcomes[static_cast<std::size_t>(setting)] = outcome;
-    if (on_written) on_written(setting, outcome);
+    if (on_written && !on_written(setting, outcome)) break;
   }
   return outcomes;
 }

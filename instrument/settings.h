@@ -62,6 +62,11 @@ inline const std::optional<std::string>& text_of(const SettingTexts& texts, Sett
 // to its end, empty when the line ends before it.
 std::string setting_value_of(Setting setting, const std::string& response_line);
 
+// The operating mode is read and shown as its whole response line; the mode
+// itself stands in it from position 17, where the other settings' values
+// stand ("OPERATING MODE...SURVEY" gives "SURVEY"; a shorter line, nothing).
+std::string operating_mode_of(const std::string& mode_line);
+
 // The order text for a writable setting and a value: the SET text (with its
 // trailing blank) followed directly by at most sent_chars characters of the
 // value.
@@ -83,8 +88,9 @@ SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on
 enum class OrderOutcome { not_sent, confirmed, not_confirmed };
 using SettingOrderOutcomes = std::array<OrderOutcome, kSettingCount>;
 
-// Called after each order with its outcome.
-using SettingWrittenCallback = std::function<void(Setting setting, OrderOutcome outcome)>;
+// Called after each order with its outcome. Returning false stops the
+// writes there.
+using SettingWrittenCallback = std::function<bool(Setting setting, OrderOutcome outcome)>;
 
 // Sends one order for each writable setting that has a value, in the
 // instrument's write order whatever the order of the settings. Settings

@@ -33,11 +33,13 @@ void LinkExchange::begin(TraceExchange exchange, const std::string& command_text
   report(event);
 }
 
-void LinkExchange::end(const std::string& result, bool succeeded) {
+void LinkExchange::end(const std::string& result, LinkFailure failure) {
+  const std::string& text = failure == LinkFailure::none ? result : std::string(kFailureText);
   TraceEvent event{TraceEventKind::exchange_ended};
-  event.bytes = result.data();
-  event.count = result.size();
-  event.succeeded = succeeded;
+  event.bytes = text.data();
+  event.count = text.size();
+  event.succeeded = failure == LinkFailure::none;
+  event.cancelled = failure == LinkFailure::cancelled;
   report(event);
 }
 
@@ -48,6 +50,7 @@ bool LinkExchange::write_traced(const char* bytes, std::size_t count) {
   event.bytes = bytes;
   event.count = count;
   event.succeeded = written;
+  event.cancelled = !written && port_.cancel_requested();
   report(event);
   return written;
 }
@@ -70,6 +73,7 @@ int LinkExchange::receive(std::size_t count) {
   event.count = received > 0 ? static_cast<std::size_t>(received) : 0;
   event.requested = requested;
   event.succeeded = received >= 0;
+  event.cancelled = received < 0 && port_.cancel_requested();
   report(event);
   return received;
 }

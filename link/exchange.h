@@ -50,9 +50,9 @@ class LinkExchange {
 
   // Begins an exchange: reported to the trace; the silence count starts.
   void begin(TraceExchange exchange, const std::string& command_text);
-  // Ends it with its result text: the response line, the order text,
-  // kTransferDone, or kFailureText when it failed.
-  void end(const std::string& result, bool succeeded);
+  // Ends it with its result text (the response line, the order text,
+  // kTransferDone) or, when it failed, kFailureText.
+  void end(const std::string& result, LinkFailure failure);
 
   // Writes the bytes (none when count is 0) and then the terminator, each
   // with a write of its own. False when the platform reports a failure.

@@ -45,6 +45,7 @@ struct TraceEvent {
   std::size_t count = 0;
   std::size_t requested = 0;
   bool succeeded = true;
+  bool cancelled = false;  // a call or exchange that a cancel ended, not the line
   TraceExchange exchange = TraceExchange::query;
   TraceStage stage = TraceStage::attention;
   StageOutcome outcome = StageOutcome::passed;

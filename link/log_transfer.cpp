@@ -57,7 +57,6 @@ LogTransferResult InstrumentLink::transfer_log(const LineExchangeCallback& on_li
   exchange_.begin(TraceExchange::log_transfer, command_text(Command::get_log_data));
   LogTransferResult result;
   result.failure = transfer_lines(exchange_, on_line_exchange, result);
-  const bool succeeded = result.failure == LinkFailure::none;
-  exchange_.end(succeeded ? kTransferDone : kFailureText, succeeded);
+  exchange_.end(kTransferDone, result.failure);
   return result;
 }

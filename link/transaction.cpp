@@ -73,13 +73,13 @@ InstrumentLink::InstrumentLink(SerialPort& port, ExchangeTraceSink trace) : exch
 TransactionResult InstrumentLink::query(const std::string& command_text) {
   exchange_.begin(TraceExchange::query, command_text);
   TransactionResult result = run_query(exchange_, command_text);
-  exchange_.end(result.succeeded() ? result.response_line : kFailureText, result.succeeded());
+  exchange_.end(result.response_line, result.failure);
   return result;
 }
 
 TransactionResult InstrumentLink::order(const std::string& command_text) {
   exchange_.begin(TraceExchange::order, command_text);
   TransactionResult result = run_order(exchange_, command_text);
-  exchange_.end(result.succeeded() ? command_text : kFailureText, result.succeeded());
+  exchange_.end(command_text, result.failure);
   return result;
 }

@@ -13,7 +13,9 @@ What it does not do: check anything itself; the test modules assert.
 """
 
 import csv
+import datetime
 import os
+import re
 import shutil
 import subprocess
 import time
@@ -93,7 +95,9 @@ def settings_text(state):
 
 def settings_json(state):
     shown = shown_settings(state)
-    return {key: shown[name] for name, key, _ in SETTINGS}
+    values = {key: shown[name] for name, key, _ in SETTINGS}
+    values["operating_mode_value"] = state["operating_mode"]
+    return values
 
 
 def shown(clock):
@@ -105,10 +109,29 @@ def log_list(log):
     return "".join(item + "\n" for item in expected_list(log)).encode("ascii")
 
 
+def datetime_iso(text):
+    """A reading's "MM/DD/YY HHMM" as ISO 8601 local time, years 20YY; None
+    when it is no such calendar time."""
+    try:
+        return datetime.datetime.strptime("20" + text[6:8] + text[:6] + text[8:], "%Y%m/%d/ %H%M").strftime(
+            "%Y-%m-%dT%H:%M") if re.fullmatch(r"\d\d/\d\d/\d\d \d{4}", text) else None
+    except ValueError:
+        return None
+
+
+def ppm_value(text):
+    """The PPM field as a number; None when it is no plain decimal number."""
+    return float(text) if re.fullmatch(r"\s*\d+(\.\d+)?\s*", text) else None
+
+
 def log_readings(log):
-    """The readings as JSON objects: the CSV export's fields, unquoted."""
+    """The readings as JSON objects: the CSV export's fields, unquoted, and
+    the values behind the date/time and PPM."""
     rows = list(csv.reader(expected_export(log).decode("ascii").splitlines()))
-    return [dict(zip(READING_KEYS, row)) for row in rows[1:]]
+    readings = [dict(zip(READING_KEYS, row)) for row in rows[1:]]
+    for reading in readings:
+        reading.update(datetime_iso=datetime_iso(reading["datetime"]), ppm_value=ppm_value(reading["ppm"]))
+    return readings
 
 
 def csv_rows(log):
@@ -190,11 +213,12 @@ class CliTest(unittest.TestCase):
         env.update(extra or {})
         return env
 
-    def run_719k(self, arguments, env=None, timeout_s=RUN_TIMEOUT_S, stdin=subprocess.DEVNULL):
+    def run_719k(self, arguments, env=None, timeout_s=RUN_TIMEOUT_S, stdin=subprocess.DEVNULL,
+                 stdout=subprocess.PIPE):
         started = time.monotonic()
-        finished = subprocess.run([self.program] + list(arguments), stdin=stdin, capture_output=True,
-                                  env=self.environment(env), timeout=timeout_s)
-        return Run(finished.returncode, finished.stdout, finished.stderr.decode("utf-8", "replace"),
+        finished = subprocess.run([self.program] + list(arguments), stdin=stdin, stdout=stdout,
+                                  stderr=subprocess.PIPE, env=self.environment(env), timeout=timeout_s)
+        return Run(finished.returncode, finished.stdout or b"", finished.stderr.decode("utf-8", "replace"),
                    time.monotonic() - started)
 
     def start_719k(self, arguments):

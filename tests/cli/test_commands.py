@@ -102,10 +102,11 @@ class ConfigGet(CliTest):
         text = self.run_719k(["config", "get", "--port", simulator.pty])
         self.assert_exit(text, 1)
         self.assertEqual(text.out, b"")
-        self.assert_messages(text, "could not read instrument: the instrument did not answer")
+        self.assert_messages(text, "could not read the setting instrument (instrument number): the instrument on %s "
+                             "answered garbled data: check the cable and the baud rate" % simulator.pty)
         as_json = self.run_719k(["config", "get", "--json", "--port", simulator.pty])
         self.assert_exit(as_json, 1)
-        self.assertEqual(json.loads(as_json.out), {key: None for _, key, _ in SETTINGS})
+        self.assertEqual(json.loads(as_json.out), dict({key: None for _, key, _ in SETTINGS}, operating_mode_value=None))
         # The other seven would fail the same way: none of them is tried.
         self.assert_commands(simulator, ["GET INSTRUMENT NUMBER"] * (2 * QUERY_ATTEMPTS))
 
@@ -139,6 +140,14 @@ class ConfigSet(CliTest):
         self.assert_commands(simulator, ["SET ACCESS LEVEL 3", "SET LOCATION CODE ", "SET ALARM SETTING 0080"] +
                              SETTING_QUERIES)
         self.assertEqual(json.loads(run.out), settings_json(after))
+
+
+    def test_json_keys_work_as_names_and_span_and_response_factor_take_a_decimal_point(self):
+        run, simulator, before, after = self.run_config_set(["user_id=000042", "span=1.5", "response_factor=2.50"])
+        self.assert_exit(run, 0)
+        self.assertEqual(after, dict(before, user_id="000042", span_concentration="1.5", response_factor="2.50"))
+        self.assert_commands(simulator, ["SET USER ID 000042", "SET SPAN CONCENTRATION 1.5",
+                                         "SET RESPONSE FACTOR 2.50"] + SETTING_QUERIES)
 
 
 class ClockSet(CliTest):
@@ -220,7 +229,7 @@ class LogDownload(CliTest):
         self.assertEqual(readings, log_readings(ONE_SESSION_LOG))
         self.assertEqual(readings[1], {"instrument": "000123", "user_id": "000000042", "mode": "M1",
                                        "datetime": "05/23/08 1433", "location": "A00018", "ppm": " 240",
-                                       "status": "HIGH"})
+                                       "status": "HIGH", "datetime_iso": "2008-05-23T14:33", "ppm_value": 240})
 
     def test_json_option_before_the_command_means_json_format_and_quiet_leaves_stderr_empty(self):
         log = ONE_SESSION_LOG[:6]
@@ -240,10 +249,15 @@ class LogDownload(CliTest):
         with open(target, "rb") as written:
             self.assertEqual(written.read(), expected_export([]))
 
-    def test_output_file_that_cannot_be_written_exits_1(self):
-        run, _ = self.download([], ["-o", self.path("no-such-folder/survey.csv")])
-        self.assert_exit(run, 1)
-        self.assert_error_lines(run)
+    def test_output_file_that_cannot_be_written_is_refused_before_anything_is_sent(self):
+        os.mkdir(self.path("a-folder"))
+        for target, reason in ((self.path("no-such-folder/survey.csv"), "no such folder"),
+                               (self.path("a-folder"), "is a folder")):
+            with self.subTest(reason):
+                run, simulator = self.download(SAMPLE_LOG, ["-o", target])
+                self.assert_exit(run, 2)
+                self.assert_messages(run, "cannot write %s: %s; nothing was sent" % (target, reason))
+                self.assert_nothing_sent(simulator)
         self.assertFalse(os.path.exists(self.path("no-such-folder")))
 
 

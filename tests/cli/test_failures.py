@@ -1,15 +1,17 @@
 """719k when things go wrong on the line: a silent instrument, a port that
-another 719k holds, Ctrl-C in the middle of a download, and a download
-that the instrument stops answering part-way."""
+another 719k holds, Ctrl-C, SIGHUP and SIGTERM in the middle of a download,
+and a download that the instrument stops answering part-way; and what
+becomes of the files it writes then."""
 
 import json
 import os
 import signal
+import subprocess
 import termios
 import time
 
-from cli_harness import (SAMPLE_LOG, CliTest, commands_sent, csv_rows, eventually, expected_export,
-                         log_lines_handed_back, wire_bytes)
+from cli_harness import (SAMPLE_LOG, SETTING_QUERIES, CliTest, commands_sent, csv_rows, eventually,
+                         expected_export, log_lines_handed_back, wire_bytes)
 
 # A silent instrument costs the version query 16 attention bytes, each left
 # unanswered for 800 ms: 12.8 s. Fewer than 13 retries end before the lower
@@ -23,6 +25,10 @@ SILENT_MAX_S = 20.0
 INTERRUPT_MAX_S = 4.0
 DOWNLOAD_START_TIMEOUT_S = 30
 SIGNAL_EXIT_CODE = 130
+# Each stop request: its signal, the exit code and what 719k says.
+STOPS = [(signal.SIGINT, 130, "interrupted"), (signal.SIGHUP, 129, "stopped: the terminal was closed"),
+         (signal.SIGTERM, 143, "stopped")]
+OLD_EXPORT = b"a good export of an earlier day\r\n"
 
 
 class SilentInstrument(CliTest):
@@ -37,6 +43,29 @@ class SilentInstrument(CliTest):
         expected = (b"?\r" * SILENT_QUERY_ATTEMPTS, b"")
         eventually(lambda: wire_bytes(simulator.transcript) == expected, 5)
         self.assertEqual(wire_bytes(simulator.transcript), expected)
+
+
+    def test_a_dead_line_stops_config_set_and_clock_set_after_their_first_exchange(self):
+        # Four settings would cost four orders of 16 attention bytes, 51 s.
+        for command in (["config", "set", "alarm=0070", "span=0100", "location=000001", "user-id=7"],
+                        ["clock", "set", "--time", "2024-01-02 03:04"]):
+            with self.subTest(command=command[0]):
+                simulator = self.start_simulator(self.state_file(name=command[0] + ".txt"), ["--silent"])
+                run = self.run_719k(command + ["--port", simulator.pty])
+                self.assert_exit(run, 1)
+                self.assertTrue(SILENT_MIN_S < run.seconds < SILENT_MAX_S, run)
+                self.assert_messages(run, "no answer from the instrument on %s: is it connected, switched on and set "
+                                     "to 2400 baud?" % simulator.pty)
+                expected = (b"?\r" * SILENT_QUERY_ATTEMPTS, b"")
+                eventually(lambda: wire_bytes(simulator.transcript) == expected, 5)
+                self.assertEqual(wire_bytes(simulator.transcript), expected)
+
+    def test_an_order_taken_but_not_confirmed_is_named_and_the_rest_still_go_out(self):
+        simulator = self.start_simulator(self.state_file(), ["--drop-order-closing", "1"])
+        run = self.run_719k(["config", "set", "alarm=0070", "span=0100", "--port", simulator.pty])
+        self.assert_exit(run, 1)
+        self.assert_messages(run, "the instrument on %s did not confirm alarm" % simulator.pty)
+        self.assert_commands(simulator, ["SET ALARM SETTING 0070", "SET SPAN CONCENTRATION 0100"] + SETTING_QUERIES)
 
 
 class BusyPort(CliTest):
@@ -80,7 +109,8 @@ class Interrupt(CliTest):
         # Otherwise a port left at 2400 baud would pass for a restored one.
         self.assertNotEqual(before[4], termios.B2400)
 
-        download = self.start_719k(["log", "download", "--port", simulator.pty])
+        trace = self.path("run.trace")
+        download = self.start_719k(["log", "download", "--trace", trace, "--port", simulator.pty])
         # The heading lines and two readings have been received.
         self.wait_until(lambda: log_lines_handed_back(simulator.transcript) >= 7, DOWNLOAD_START_TIMEOUT_S,
                         "seven log lines to come over")
@@ -98,17 +128,113 @@ class Interrupt(CliTest):
         self.assertTrue(2 <= len(written) < len(rows), out)
         self.assertEqual(written, rows[:len(written)])
         self.assertEqual(termios.tcgetattr(slave), before)
+        # The trace tells an interrupt from a failure of the line.
+        with open(trace) as lines:
+            events = [json.loads(line) for line in lines]
+        self.assertEqual(events[-1], dict(events[-1], event="close", exit_code=SIGNAL_EXIT_CODE))
+        self.assertEqual([event for event in events if event.get("failed")], [])
+        self.assertEqual(events[-2], dict(events[-2], event="result", result="err", interrupted=True))
+
+    def test_every_stop_keeps_the_old_file_writes_the_partial_one_and_restores_the_port(self):
+        log = SAMPLE_LOG[:25]
+        for stop, code, message in STOPS:
+            with self.subTest(signal=stop.name):
+                simulator = self.start_simulator(self.state_file(log, name=stop.name + ".txt"))
+                slave = os.open(simulator.pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+                self.addCleanup(os.close, slave)
+                before = termios.tcgetattr(slave)
+                target = self.path(stop.name + ".csv")
+                with open(target, "wb") as old:
+                    old.write(OLD_EXPORT)
+                download = self.start_719k(["log", "download", "-o", target, "--port", simulator.pty])
+                self.wait_until(lambda: log_lines_handed_back(simulator.transcript) >= 7, DOWNLOAD_START_TIMEOUT_S,
+                                "seven log lines to come over")
+                download.send_signal(stop)
+                _, err = download.communicate(timeout=30)
+
+                self.assertEqual(download.returncode, code, err)
+                lines = err.decode().splitlines()
+                self.assertEqual(lines[-1], "719k: " + message)
+                self.assertRegex(lines[0], r"^719k: the \d+ lines received are in %s\.partial$" % target)
+                with open(target, "rb") as kept:
+                    self.assertEqual(kept.read(), OLD_EXPORT)
+                with open(target + ".partial", "rb") as partial:
+                    received = int(lines[0].split()[2])
+                    self.assertEqual(partial.read(), expected_export(log[:received]))
+                self.assertEqual(termios.tcgetattr(slave), before)
 
 
 class FailedDownload(CliTest):
     LINES_BEFORE_SILENCE = 7
 
-    def test_download_that_stops_part_way_exits_1_with_exactly_the_rows_of_the_lines_received(self):
+    def test_download_that_stops_part_way_keeps_the_old_file_and_leaves_the_lines_received_beside_it(self):
         log = SAMPLE_LOG[:10]
         simulator = self.start_simulator(self.state_file(log),
                                          ["--silent-after-log-lines", str(self.LINES_BEFORE_SILENCE)])
-        run = self.run_719k(["log", "download", "--port", simulator.pty])
+        target = self.path("survey.csv")
+        with open(target, "wb") as old:
+            old.write(OLD_EXPORT)
+        run = self.run_719k(["log", "download", "-o", target, "--port", simulator.pty])
         self.assert_exit(run, 1)
-        self.assertEqual(run.out, expected_export(log[:self.LINES_BEFORE_SILENCE]))
-        self.assert_messages(run, "the download did not complete: the instrument stopped answering after %d lines"
-                             % self.LINES_BEFORE_SILENCE)
+        self.assertEqual(run.out, b"")
+        self.assert_messages(run, "the download from %s stopped after %d lines: the instrument stopped answering"
+                             % (simulator.pty, self.LINES_BEFORE_SILENCE),
+                             "the %d lines received are in %s.partial" % (self.LINES_BEFORE_SILENCE, target))
+        with open(target, "rb") as kept:
+            self.assertEqual(kept.read(), OLD_EXPORT)
+        with open(target + ".partial", "rb") as partial:
+            self.assertEqual(partial.read(), expected_export(log[:self.LINES_BEFORE_SILENCE]))
+
+    def test_log_that_never_comes_leaves_the_old_file_and_writes_no_partial_one(self):
+        # Every echo of "GET LOG DATA" wrong: the transfer's budget of 50 runs out.
+        simulator = self.start_simulator(self.state_file(SAMPLE_LOG[:10]), ["--corrupt-echo", "51"])
+        target = self.path("survey.csv")
+        with open(target, "wb") as old:
+            old.write(OLD_EXPORT)
+        run = self.run_719k(["log", "download", "-o", target, "--format", "json", "--port", simulator.pty])
+        self.assert_exit(run, 1)
+        self.assert_messages(run, "the instrument on %s did not send its log: garbled data: check the cable and the "
+                             "baud rate" % simulator.pty)
+        with open(target, "rb") as kept:
+            self.assertEqual(kept.read(), OLD_EXPORT)
+        self.assertFalse(os.path.exists(target + ".partial"))
+
+
+class UnwritableOutput(CliTest):
+    def test_standard_output_that_cannot_be_written_fails_every_command(self):
+        simulator = self.start_simulator(self.state_file())
+        with open("/dev/full", "wb") as full:
+            for command in (["ports"], ["info"], ["config", "get"], ["clock", "set", "--time", "2024-01-02 03:04"]):
+                with self.subTest(command=command[0]):
+                    run = self.run_719k(command + ["--port", simulator.pty], stdout=full)
+                    self.assert_exit(run, 1)
+                    self.assertEqual(run.err.splitlines()[-1], "719k: cannot write to standard output")
+
+
+class EraseQuestion(CliTest):
+    def test_ctrl_c_at_the_question_exits_130_with_nothing_sent_and_a_missing_port_is_never_asked_about(self):
+        simulator = self.start_simulator(self.state_file(SAMPLE_LOG[:8]))
+        keyboard, terminal = os.openpty()
+        self.addCleanup(os.close, keyboard)
+        self.addCleanup(os.close, terminal)
+        erase = subprocess.Popen([self.program, "log", "erase", "--port", simulator.pty], stdin=terminal,
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.environment())
+        self.addCleanup(self._end, erase)
+        self.wait_until(lambda: self.question_asked(erase), DOWNLOAD_START_TIMEOUT_S, "the question")
+        # The port is held while the question waits.
+        self.assert_exit(self.run_719k(["info", "--port", simulator.pty]), 3)
+        erase.send_signal(signal.SIGINT)
+        _, err = erase.communicate(timeout=10)
+        self.assertEqual(erase.returncode, SIGNAL_EXIT_CODE, err)
+        self.assertEqual(commands_sent(simulator.transcript), [])
+
+        missing = self.run_719k(["log", "erase", "--port", self.path("no-such-port")], stdin=terminal)
+        self.assert_exit(missing, 3)
+        self.assert_messages(missing, "cannot open %s: no such port" % self.path("no-such-port"))
+
+    @staticmethod
+    def question_asked(process):
+        """True once the question is on standard error (read without waiting)."""
+        os.set_blocking(process.stderr.fileno(), False)
+        chunk = process.stderr.read()
+        return bool(chunk) and b"Erase all readings" in chunk

@@ -47,6 +47,12 @@ REFUSED_ASSIGNMENTS = {
     "an empty access level": ["access-level="],
     "access level with a blank": ["access-level= 1"],
     "access level 01": ["access-level=01"],
+    "letters": ["alarm=abcd"],
+    "a decimal comma": ["span=1,5"],
+    "two decimal points": ["span=1.2.3"],
+    "a decimal point where the instrument has none": ["instrument=1.5"],
+    "a sign": ["alarm=+12"],
+    "a byte above ASCII": ["user-id=12\u00e934"],
     "a good setting before a bad one": ["alarm=0070", "span=12345"],
     "a good setting after a bad one": ["access-level=7", "user-id=000000777"],
 }
@@ -124,12 +130,40 @@ class HelpAndVersion(CliTest):
         self.assert_nothing_sent(simulator)
 
     def test_version_prints_the_programs_name_and_version(self):
-        run = self.run_719k(["--version"])
-        self.assert_exit(run, 0)
-        self.assertEqual(run.text(), "719k 1.0.0\n")
+        for option in ("--version", "-V"):
+            run = self.run_719k([option])
+            self.assert_exit(run, 0)
+            self.assertEqual(run.text(), "719k 1.0.0\n")
+
+    def test_help_word_is_help_on_every_level(self):
+        for words, _ in HELP_LEVELS:
+            with self.subTest(command=words):
+                self.assertEqual(self.run_719k(["help"] + words).out, self.run_719k(words + ["--help"]).out)
+
+    def test_config_set_help_lists_what_each_setting_takes(self):
+        text = self.run_719k(["help", "config", "set"]).text()
+        for line in ("instrument        instrument number: up to 6 digits", "access-level      access level: 1, 2 or 3",
+                     "span              span concentration: up to 4 digits and a decimal point"):
+            self.assertIn(line, text)
 
 
 class UsageErrors(CliTest):
+    def test_a_word_or_option_not_known_is_named_with_the_ones_that_are(self):
+        cases = [
+            (["inof"], 'unknown command "inof"; commands: ports, info, config, clock, log'),
+            (["config", "gte"], 'unknown command "gte"; commands of config: get, set'),
+            ([], "no command given; commands: ports, info, config, clock, log"),
+            (["log"], "log needs a command; commands of log: download, erase"),
+            (["info", "--prot", "x"], 'unknown option "--prot"; options of info: --help, --version, --port, '
+                                      "--trace, --json, --quiet, --progress"),
+            (["info", "extra"], 'unexpected argument "extra" after info'),
+        ]
+        for arguments, message in cases:
+            with self.subTest(arguments=arguments):
+                run = self.run_719k(arguments)
+                self.assert_exit(run, 2)
+                self.assert_messages(run, message + " (see 719k --help)")
+
     def assert_refused(self, run, what):
         self.assertEqual(run.code, 2, "%s: %r" % (what, run))
         self.assertEqual(run.out, b"", what)

@@ -3,6 +3,7 @@ Its writes and reads must add up to exactly the bytes on the wire (as the
 simulator's transcript has them), and every event must be well-formed."""
 
 import json
+import re
 
 from cli_harness import SAMPLE_LOG, CliTest, eventually, wire_bytes
 
@@ -12,14 +13,15 @@ OUTCOMES = {"passed", "retry", "failed"}
 KINDS = {"query", "order", "log_transfer"}
 # The fields each event has besides "t" and "event": always, and maybe.
 FIELDS = {
-    "open": ({"port", "program"}, set()),
+    "open": ({"time", "program", "command_line", "port"}, set()),
     "exchange": ({"kind", "command"}, set()),
-    "write": ({"data"}, {"failed"}),
-    "read": ({"requested", "data"}, {"failed"}),
+    "write": ({"data"}, {"failed", "interrupted"}),
+    "read": ({"requested", "data"}, {"failed", "interrupted"}),
     "stage": ({"stage", "outcome"}, {"budget_left"}),
-    "result": ({"result"}, {"failed"}),
-    "close": (set(), set()),
+    "result": ({"result"}, {"failed", "interrupted"}),
+    "close": ({"exit_code"}, set()),
 }
+LOCAL_TIME_WITH_OFFSET = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d"
 FAILED_RESULT = "err"
 # The echo budget: this many wrong echoes in a row fail a query.
 QUERY_ATTEMPTS = 16
@@ -29,8 +31,14 @@ class Trace(CliTest):
     def traced(self, arguments, log=(), options=()):
         simulator = self.start_simulator(self.state_file(log), options)
         trace = self.path("run.trace")
-        run = self.run_719k(arguments + ["--trace", trace, "--port", simulator.pty])
-        return run, simulator, self.well_formed_events(trace, simulator.pty)
+        command_line = arguments + ["--trace", trace, "--port", simulator.pty]
+        run = self.run_719k(command_line)
+        events = self.well_formed_events(trace, simulator.pty)
+        # The first event tells where and what; the last how it ended.
+        self.assertEqual(events[0]["command_line"], command_line)
+        self.assertRegex(events[0]["time"], LOCAL_TIME_WITH_OFFSET)
+        self.assertEqual(events[-1]["exit_code"], run.code)
+        return run, simulator, events
 
     def well_formed_events(self, trace, port):
         with open(trace, encoding="utf-8") as source:
@@ -62,6 +70,7 @@ class Trace(CliTest):
             self.assertIsInstance(event["data"], str, event)
             self.assertTrue(all(ord(character) < 256 for character in event["data"]), event)
             self.assertIn(event.get("failed", True), (True,), event)
+            self.assertNotIn("failed" in event and "interrupted" in event, (True,), event)
         if kind == "read":
             self.assertIsInstance(event["requested"], int, event)
             self.assertTrue(len(event["data"]) <= event["requested"], event)
@@ -75,7 +84,8 @@ class Trace(CliTest):
         elif kind == "result":
             self.assertIsInstance(event["result"], str, event)
             # A failed exchange says so; its text alone could be a response line.
-            self.assertEqual(event.get("failed", False), event["result"] == FAILED_RESULT, event)
+            self.assertEqual(event.get("failed", False) or event.get("interrupted", False),
+                             event["result"] == FAILED_RESULT, event)
 
     def assert_reproduces_the_wire(self, events, simulator):
         written = b"".join(event["data"].encode("latin-1") for event in events if event["event"] == "write")
@@ -116,6 +126,13 @@ class Trace(CliTest):
         self.assertEqual(echoes[2][1], echoes[0][1] + 1)
         self.assertEqual([event for event in events if event["event"] == "stage" and event["outcome"] != "passed"
                           and event["stage"] != "echo"], [])
+
+    def test_reads_that_time_out_carry_no_failure_mark(self):
+        run, _, events = self.traced(["info"], options=["--ignore-attention", "3"])
+        self.assert_exit(run, 0)
+        reads = [event for event in events if event["event"] == "read"]
+        self.assertEqual([event["data"] for event in reads[:3]], ["", "", ""])
+        self.assertEqual([event for event in events if "failed" in event or "interrupted" in event], [])
 
     def test_trace_of_a_failed_query_shows_each_retry_down_to_its_failure_and_err(self):
         run, simulator, events = self.traced(["info"], options=["--corrupt-echo", str(QUERY_ATTEMPTS)])

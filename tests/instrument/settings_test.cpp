@@ -124,7 +124,10 @@ TEST_F(InstrumentSettingsTest, WritesOnlyTheGivenSettingsInTheWriteOrderWithThei
   std::vector<Setting> written;
 
   const SettingOrderOutcomes outcomes =
-      write_settings(*instrument, values, [&written](Setting setting, OrderOutcome) { written.push_back(setting); });
+      write_settings(*instrument, values, [&written](Setting setting, OrderOutcome) {
+        written.push_back(setting);
+        return true;
+      });
 
   EXPECT_EQ(model.orders_performed,
             (std::vector<std::string>{"SET ACCESS LEVEL 3", "SET USER ID ", "SET RESPONSE FACTOR 1.5"}));
