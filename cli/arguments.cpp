@@ -146,9 +146,72 @@ void add_instrument_commands(CLI::App& app, Invocation& invocation, std::map<CLI
   log_download->add_option("--format", format_name, "csv, list or json")
       ->check(CLI::IsMember({"csv", "list", "json"}, CLI::ignore_case));
   commands[log_download] = CommandName::log_download;
+  log_download->add_flag("--store", invocation.store, "Also keep the download in the survey archive");
   CLI::App* log_erase = add_command(*log, "erase", "Erase the readings stored in the instrument");
   log_erase->add_flag("--yes", invocation.yes, "Do not ask (needed when not run from a terminal)");
   commands[log_erase] = CommandName::log_erase;
+}
+
+void add_collect_options(CLI::App& command, Invocation& invocation) {
+  command.add_flag("--erase", invocation.erase,
+                   "Erase the instrument's log once the whole download is stored and read back alike");
+  command.add_flag("--set-clock", invocation.set_clock,
+                   "Set the instrument's clock to the local time when it is off by more than --max-drift");
+  command.add_option("--max-drift", invocation.max_drift_s, "SECONDS (default " + std::to_string(kDefaultMaxDriftS) + ")")
+      ->check(CLI::PositiveNumber);
+}
+
+void add_filter_options(CLI::App& command, ReadingFilterArguments& filters) {
+  command.add_option("--instrument", filters.instrument, "Only this instrument number");
+  command.add_option("--user", filters.user, "Only this user ID");
+  command.add_option("--location", filters.location, "Only this location");
+  command.add_option("--since", filters.since, "From DATE on: YYYY-MM-DD or \"YYYY-MM-DD HH:MM\"");
+  command.add_option("--until", filters.until, "Up to DATE, inclusive");
+}
+
+void add_archive_commands(CLI::App& app, Invocation& invocation, std::map<CLI::App*, CommandName>& commands,
+                          std::string& format_name) {
+  CLI::App* collect = add_command(app, "collect",
+                                  "Download the instrument's settings and log into the survey archive, checking what "
+                                  "was stored");
+  add_collect_options(*collect, invocation);
+  commands[collect] = CommandName::collect;
+
+  CLI::App* dock = add_command(app, "dock", "Collect every instrument docked on the ports given, as it comes");
+  add_collect_options(*dock, invocation);
+  dock->add_option("--poll", invocation.poll_s, "SECONDS between looks at each port (default " +
+                                                    std::to_string(kDefaultPollS) + ")")
+      ->check(CLI::PositiveNumber);
+  commands[dock] = CommandName::dock;
+
+  CLI::App* archive = add_command(app, "archive", "Look into the survey archive, or import CSV files into it");
+  commands[add_command(*archive, "list", "The downloads, newest first")] = CommandName::archive_list;
+  CLI::App* readings = add_command(*archive, "readings", "The readings in the order they arrived (default: CSV)");
+  add_filter_options(*readings, invocation.filters);
+  readings->add_option("--format", format_name, "csv or json")->check(CLI::IsMember({"csv", "json"}, CLI::ignore_case));
+  commands[readings] = CommandName::archive_readings;
+  CLI::App* history = add_command(*archive, "history", "What was done to the instruments, oldest first");
+  history->add_option("--instrument", invocation.filters.instrument, "Only this instrument number");
+  commands[history] = CommandName::archive_history;
+  CLI::App* import = add_command(*archive, "import", "Add the readings of CSV files written by Export Log or 719k");
+  import->add_option("files", invocation.files, "FILE.csv, one or more")->required();
+  commands[import] = CommandName::archive_import;
+  commands[add_command(*archive, "check", "Check the archive's file: integrity, schema version, counts")] =
+      CommandName::archive_check;
+}
+
+void add_report_command(CLI::App& app, Invocation& invocation, std::map<CLI::App*, CommandName>& commands) {
+  CLI::App* report = add_command(app, "report",
+                                 "One HTML page of the survey with charts, from CSV files or else the archive");
+  report->add_option("files", invocation.files, "FILE.csv written by Export Log or 719k (default: the archive)");
+  report->add_option("-o,--output", invocation.output_path, "Write to FILE instead of standard output");
+  report->add_flag("--open", invocation.open, "Also open the page in the default browser");
+  add_filter_options(*report, invocation.filters);
+  report->add_option("--leak-ppm", invocation.leak_ppm,
+                     "PPM at or above which a reading is a leak (default: each download's alarm setting)")
+      ->check(CLI::NonNegativeNumber);
+  report->add_option("--title", invocation.title, "The page's title (default \"Survey report\")");
+  commands[report] = CommandName::report;
 }
 
 }  // namespace
@@ -158,11 +221,14 @@ ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream&
   invocation.arguments.assign(argv + 1, argv + argc);
   CLI::App app{kDescription, kProgramName};
   app.set_version_flag("-V,--version", std::string(kProgramName) + " " + SET719K_VERSION);
-  app.footer(std::string("The options --port, --trace, --json, --quiet and --progress may stand before or after the "
-                         "command. \"719k help COMMAND\" shows a command's help.\n\n") +
+  app.footer(std::string("The options --port, --archive, --trace, --json, --quiet and --progress may stand before or "
+                         "after the command. \"719k help COMMAND\" shows a command's help.\n\n") +
              kExitCodesHelp);
   app.allow_extras();
-  app.add_option("--port", invocation.port, "Serial port, e.g. /dev/ttyUSB0 or COM3")->envname(kPortVariable);
+  app.add_option("--port", invocation.ports, "Serial port, e.g. /dev/ttyUSB0 or COM3 (dock: each port to serve)")
+      ->envname(kPortVariable);
+  app.add_option("--archive", invocation.archive_path, "The survey archive's file (default: SET719K_ARCHIVE, else the "
+                                                       "user's data folder)");
   app.add_option("--trace", invocation.trace_path, "Write the exchange with the instrument to FILE (JSON Lines)");
   app.add_flag("--json", invocation.json, "JSON on standard output instead of text");
   app.add_flag("--quiet", invocation.quiet, "Nothing on standard error but errors");
@@ -172,6 +238,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream&
   std::map<CLI::App*, CommandName> commands;
   std::string format_name = "csv";
   add_instrument_commands(app, invocation, commands, format_name);
+  add_archive_commands(app, invocation, commands, format_name);
+  add_report_command(app, invocation, commands);
 
   std::vector<std::string> words = with_help_word_as_option(argc, argv);
   std::reverse(words.begin(), words.end());  // CLI11 takes them last first
@@ -192,6 +260,12 @@ ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream&
   for (const auto& [command, name] : commands) {
     if (command->parsed()) invocation.command = name;
   }
+  if (invocation.ports.size() > 1 && invocation.command != CommandName::dock) {
+    err << kProgramName << ": --port is given " << invocation.ports.size()
+        << " times; only dock serves several ports (see " << kProgramName << " --help)\n";
+    return ParsedArguments{std::nullopt, kExitUsage};
+  }
+  if (!invocation.ports.empty()) invocation.port = invocation.ports.front();
   invocation.format = invocation.json ? LogFormat::json : kLogFormats.at(CLI::detail::to_lower(format_name));
   return ParsedArguments{invocation, kExitDone};
 }

@@ -23,7 +23,7 @@ ALLOWED = {
     "archive": {"datalog"},
     "report": {"datalog"},
     "app": {"instrument", "datalog", "link"},
-    "cli": {"instrument", "datalog", "archive", "link"},
+    "cli": {"instrument", "datalog", "archive", "report", "link"},
 }
 # What the front ends may take from link/: seams, not the protocol.
 FRONT_ENDS = {"app", "cli"}

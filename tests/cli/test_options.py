@@ -150,12 +150,13 @@ class HelpAndVersion(CliTest):
 class UsageErrors(CliTest):
     def test_a_word_or_option_not_known_is_named_with_the_ones_that_are(self):
         cases = [
-            (["inof"], 'unknown command "inof"; commands: ports, info, config, clock, log'),
+            (["inof"], 'unknown command "inof"; commands: ports, info, config, clock, log, collect, dock, archive, '
+                       'report'),
             (["config", "gte"], 'unknown command "gte"; commands of config: get, set'),
-            ([], "no command given; commands: ports, info, config, clock, log"),
+            ([], "no command given; commands: ports, info, config, clock, log, collect, dock, archive, report"),
             (["log"], "log needs a command; commands of log: download, erase"),
             (["info", "--prot", "x"], 'unknown option "--prot"; options of info: --help, --version, --port, '
-                                      "--trace, --json, --quiet, --progress"),
+                                      "--archive, --trace, --json, --quiet, --progress"),
             (["info", "extra"], 'unexpected argument "extra" after info'),
         ]
         for arguments, message in cases:
