@@ -19,10 +19,9 @@ required_packages=(
 )
 
 # What the release packages need on top: dpkg-shlibdeps (dpkg-dev), the
-# manual page generator, the package checker, the bootstrapper of the clean
-# Debian system that the .deb is installed in, and an unzip that is not
-# Python's own.
-release_packages=(dpkg-dev help2man lintian debootstrap unzip)
+# package checker, the bootstrapper of the clean Debian system that the .deb
+# is installed in, and an unzip that is not Python's own.
+release_packages=(dpkg-dev lintian debootstrap unzip)
 
 # ensure_packages [package...]: installs those of the packages named (by
 # default required_packages) that are missing.
