@@ -14,7 +14,7 @@ required_packages=(
   cmake make g++ clang libclang-rt-14-dev pkgconf libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libserialport-dev libsqlite3-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3
+  wine64 fonts-wine fonts-liberation xvfb x11-utils imagemagick ghostscript python3 man-db
   chromium poppler-utils tidy
 )
 
