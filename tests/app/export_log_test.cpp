@@ -21,7 +21,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::string kHeader = kCsvHeaderLine;
-constexpr std::size_t kLongestLogLine = 98;
 
 // --- Export Log through the fake save dialog and files ---------------------
 
@@ -92,30 +91,6 @@ TEST_F(ExportLog, EachRowGoesOutWithItsOwnWriteAndOneStepPerDataRow) {
   EXPECT_EQ(fake_dialog().status_history, (Lines{"Exporting File...", "Connected"}));
 }
 
-TEST_F(ExportLog, EachRowCarriesTheLastHeaderLinesAboveIt) {
-  downloaded({" I...............A1", " U...............U1", " O...............M1", "r1",
-                   " I...............A2", "r2", " U...............", " O...............M3", "r3",
-                   " I..short", "r4"});
-
-  export_to("several.txt");
-
-  EXPECT_EQ(fake_files().files["several.txt"], kHeader +
-                                                   "A1,U1,\"M1\",r1,,,\r\n"
-                                                   "A2,U1,\"M1\",r2,,,\r\n"
-                                                   "A2,,\"M3\",r3,,,\r\n"
-                                                   ",,\"M3\",r4,,,\r\n");
-}
-
-TEST_F(ExportLog, SecondExportOfAnotherLogNeverCarriesEarlierHeaderValues) {
-  downloaded(kWorkedExampleLog);
-  export_to("first.txt");
-  downloaded({"05/24/08 0900   B00102        61    HIGH"});
-
-  export_to("second.txt");
-
-  EXPECT_EQ(fake_files().files["second.txt"], kHeader + ",,\"\",05/24/08 0900,B00102,  61,HIGH\r\n");
-}
-
 TEST_F(ExportLog, LogWithoutDataLinesGivesHeaderOnly) {
   downloaded({kBannerLine, " I...............000123", kLongColumnHeader});
 
@@ -124,18 +99,6 @@ TEST_F(ExportLog, LogWithoutDataLinesGivesHeaderOnly) {
   EXPECT_EQ(fake_files().files["empty.txt"], kHeader);
   EXPECT_EQ(fake_dialog().progress_steps, 0);
   expect_ended_connected_full();
-}
-
-TEST_F(ExportLog, VeryLongLinesKeptWhole) {
-  const std::string long_value(kLongestLogLine - 17, 'V');
-  const std::string long_data = "05/23/08 1432   A00017       125    " + std::string(kLongestLogLine - 36, 'S');
-  downloaded({" I..............." + long_value, " O..............." + long_value, long_data});
-
-  export_to("long.txt");
-
-  EXPECT_EQ(fake_files().files["long.txt"], kHeader + long_value + ",,\"" + long_value +
-                                                "\",05/23/08 1432,A00017, 125," + std::string(kLongestLogLine - 36, 'S') +
-                                                "\r\n");
 }
 
 TEST_F(ExportLog, CancelWritesNothingAndEndsConnected) {

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "datalog/readings.h"
 #include "datalog/log_list.h"
+#include "datalog/readings.h"
 
 namespace {
 
@@ -85,6 +85,22 @@ TEST(ComposeCsvRow, CutsColumnsKeepsLongTextsWholeAndQuotesOnlyWhatWouldBreakThe
     compose_csv_row(reading_of(c.values, c.data_line), row);
     EXPECT_EQ(row, c.row) << c.name;
   }
+}
+
+// The walk over a log: each row carries the header values last given above
+// it, and a log never carries those of another.
+TEST(CsvText, EachRowCarriesTheLastHeaderLinesAboveItAndEachLogStartsWithoutAny) {
+  const std::string header = kCsvHeaderLine;
+  const std::vector<std::string> log = {" I...............A1", " U...............U1", " O...............M1", "r1",
+                                        " I...............A2", "r2", " U...............", " O...............M3", "r3",
+                                        " I..short", "r4"};
+  EXPECT_EQ(csv_text(log), header +
+                               "A1,U1,\"M1\",r1,,,\r\n"
+                               "A2,U1,\"M1\",r2,,,\r\n"
+                               "A2,,\"M3\",r3,,,\r\n"
+                               ",,\"M3\",r4,,,\r\n");
+  EXPECT_EQ(csv_text({"05/24/08 0900   B00102        61    HIGH"}),
+            header + ",,\"\",05/24/08 0900,B00102,  61,HIGH\r\n");
 }
 
 }  // namespace
