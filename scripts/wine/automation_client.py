@@ -1,5 +1,6 @@
-"""Client of the automation program (tests/wine/automation.cpp): drives the
-program's main dialog under Wine from outside, one command line at a time.
+"""Client of the automation program (tools/automation/automation.cpp):
+drives the program's main dialog under Wine from outside, one command line
+at a time.
 
 Used by the end-to-end tests and by scripts/run's unattended session. Every
 call waits for the automation program's answer with a time-out; a read that
