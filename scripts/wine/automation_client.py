@@ -34,6 +34,8 @@ class ControlIds:
 
 
 ids = ControlIds(os.path.join(REPO, "app", "control_ids.h"))
+# The buttons of message boxes and common dialogs, as Windows numbers them.
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 
 class AutomationError(Exception):

@@ -1,19 +1,15 @@
-"""instrument-sim for the end-to-end tests: one simulated instrument on a
-pty, its state file and its transcript.
-
-Shared by the tests under Wine (tests/e2e) and the command-line program's
-tests (tests/cli), which find this folder on their PYTHONPATH. Paths come
+"""What instrument-sim leaves for the end-to-end tests: the settings in its
+state file and the bytes of its transcript; and the tests' paths, which come
 from environment variables that the tests' CMakeLists.txt set.
 
-What it does not do: check anything; the test modules assert.
+Shared by the tests under Wine (tests/e2e) and the command-line program's
+tests (tests/cli), which find this folder on their PYTHONPATH.
+
+What it does not do: start the simulator (scripts/wine/sim_process.py
+does), or check anything; the test modules assert.
 """
 
 import os
-import subprocess
-import sys
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
-from winebox import die_with_parent, stop_process  # noqa: E402
 
 # The transcript's escapes for the bytes that are not written as themselves.
 _ESCAPED = {"r": b"\r", "n": b"\n", "\\": b"\\", '"': b'"'}
@@ -72,24 +68,3 @@ def read_transcript(path):
                 raise ValueError("not a transcript line: %r" % line)
             entries.append((who, unescape_wire_text(quoted[1:-1])))
     return entries
-
-
-class Simulator:
-    """instrument-sim serving one instrument on a pty."""
-
-    def __init__(self, state_file, options=(), transcript=None):
-        command = [setting("SET719K_SIM"), "--state", state_file] + list(options)
-        if transcript:
-            command += ["--transcript", transcript]
-        self.transcript = transcript
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                        text=True, preexec_fn=die_with_parent)
-        self.pty = self.process.stdout.readline().strip()
-        if not self.pty.startswith("/"):
-            self.stop()
-            raise RuntimeError("instrument-sim gave no pty: %r %s" % (self.pty, self.process.stderr.read()))
-
-    def stop(self):
-        stop_process(self.process)
-        self.process.stdout.close()
-        self.process.stderr.close()

@@ -3,7 +3,7 @@ ports that fail."""
 
 import time
 
-from harness import ProgramTest, ids, read_state
+from harness import IDOK, ProgramTest, ids, read_state
 
 INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
                       ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
@@ -59,9 +59,9 @@ class ConnectionTest(ProgramTest):
         boxes = self.ui.wait_for_boxes(BOX_TIMEOUT_S)
         self.assertEqual(len(boxes), 1, boxes)
         box = boxes[0]
-        self.assertEqual((box.caption, box.text, box.owner, box.buttons), (caption, text, "main", {1: "OK"}))
+        self.assertEqual((box.caption, box.text, box.owner, box.buttons), (caption, text, "main", {IDOK: "OK"}))
         self.assertEqual(self.ui.box_icon(box), icon)
-        self.ui.answer(box, 1)
+        self.ui.answer(box, IDOK)
 
     def assert_no_further_box(self):
         time.sleep(SECOND_BOX_WAIT_S)
