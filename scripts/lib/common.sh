@@ -41,16 +41,22 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
 }
 
-# configure_and_build <tree> <cmake options...> [-- <targets...>]: one tree
-# under build/, all of it or only the targets named after "--".
+# The source that configure_and_build configures: the work tree, unless a
+# caller names another (scripts/package, an export of the commit).
+build_source="$repo_root"
+
+# configure_and_build <tree> <cmake options...> [-- <targets...>]: one tree of
+# build_source, a folder under build/ or an absolute path, all of it or only
+# the targets named after "--".
 configure_and_build() {
-  local tree="$1" options=() targets=()
+  local tree="$1" options=() targets=() target
   shift
+  [[ "$tree" = /* ]] || tree="$build_root/$tree"
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   for target in "$@"; do targets+=(--target "$target"); done
-  cmake -S "$repo_root" -B "$build_root/$tree" "${options[@]}" &&
-    cmake --build "$build_root/$tree" -j"$(nproc)" "${targets[@]}"
+  cmake -S "$build_source" -B "$tree" "${options[@]}" &&
+    cmake --build "$tree" -j"$(nproc)" "${targets[@]}"
 }
 
 build_native() {
