@@ -124,16 +124,20 @@ sqlite_amalgamation() {
   echo "$folder"
 }
 
-build_win32() {
-  local sqlite
+# build_mingw <tree> <machine> [cmake options...] [-- <targets...>]: a
+# Release tree of the Windows programs for i686 or x86_64.
+build_mingw() {
+  local tree="$1" machine="$2" sqlite
+  shift 2
   sqlite="$(sqlite_amalgamation)" || return 1
-  configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+  configure_and_build "$tree" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-$machine.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+}
+
+build_win32() {
+  build_mingw win32 i686 "$@"
 }
 
 build_win64() {
-  local sqlite
-  sqlite="$(sqlite_amalgamation)" || return 1
-  configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+  build_mingw win64 x86_64 "$@"
 }

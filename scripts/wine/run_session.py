@@ -20,6 +20,7 @@ import shutil
 import subprocess
 import sys
 
+import screen
 import winebox
 from automation_client import IDOK, Automation, ids
 from progress import step
@@ -64,11 +65,7 @@ def unattended_session(ui, out_dir, display):
     ui.answer(save_dialog, IDOK)
     wait_idle(ui, lambda: os.path.exists(export) and ui.text(ids.IDC_STATUS) == "Connected", "log exported")
 
-    left, top, right, bottom = ui.window_rect()
-    screenshot = os.path.join(out_dir, SCREENSHOT_NAME)
-    subprocess.run(["import", "-display", display, "-window", "root",
-                    "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage", screenshot],
-                   check=True)
+    screen.take(display, ui.window_rect(), os.path.join(out_dir, SCREENSHOT_NAME))
     ui.click(ids.IDC_QUIT)
 
 

@@ -26,6 +26,12 @@ from automation_client import IDCANCEL, IDNO, IDOK, IDYES, ids  # noqa: F401
 from simulator import read_state  # noqa: F401
 from winebox import windows_path  # noqa: F401
 
+CONNECT_TIMEOUT_S = 30
+CONSOLE_TIMEOUT_S = 60
+# The buttons that work only while the program is connected.
+INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
+                      ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
+
 
 def port_list_for(listed):
     """The port selector's items for the ports Windows lists: COM1 to COM4 and
@@ -75,6 +81,11 @@ class ProgramTest(unittest.TestCase):
         self.ui.attach()
         return self.ui
 
+    def connect(self):
+        """Presses Connect and waits until the program is connected."""
+        self.ui.click(ids.IDC_CONNECT)
+        self.ui.wait_until(lambda: self.ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
+
     def _stop_program(self):
         if self.program.poll() is None:
             self.program.kill()
@@ -88,3 +99,9 @@ class ProgramTest(unittest.TestCase):
 
     def wait_exit(self, timeout_s=20):
         return self.program.wait(timeout=timeout_s)
+
+    def run_console_program(self, exe, arguments):
+        """A console program under Wine in this test's prefix, its input off
+        a terminal: the finished run, its output as bytes."""
+        return subprocess.run([winebox.WINE64, exe] + arguments, env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=CONSOLE_TIMEOUT_S)

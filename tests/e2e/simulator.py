@@ -1,6 +1,7 @@
-"""What instrument-sim leaves for the end-to-end tests: the settings in its
-state file and the bytes of its transcript; and the tests' paths, which come
-from environment variables that the tests' CMakeLists.txt set.
+"""instrument-sim's files for the end-to-end tests: the settings and log of
+a state file, read and written, and the bytes of its transcript; and the
+tests' paths, which come from environment variables that the tests'
+CMakeLists.txt set.
 
 Shared by the tests under Wine (tests/e2e) and the command-line program's
 tests (tests/cli), which find this folder on their PYTHONPATH.
@@ -11,6 +12,8 @@ does), or check anything; the test modules assert.
 
 import os
 
+# The line of a state file after which its log lines stand.
+LOG_MARKER = "[log]"
 # The transcript's escapes for the bytes that are not written as themselves.
 _ESCAPED = {"r": b"\r", "n": b"\n", "\\": b"\\", '"': b'"'}
 
@@ -28,12 +31,29 @@ def read_state(path):
     with open(path) as source:
         for line in source:
             line = line.rstrip("\r\n")
-            if line == "[log]":
+            if line == LOG_MARKER:
                 break
             if line and not line.startswith("#") and "=" in line:
                 name, value = line.split("=", 1)
                 values[name.strip()] = value[1:] if value.startswith(" ") else value
     return values
+
+
+def read_log(state_file):
+    """The log lines of an instrument state file."""
+    with open(state_file) as source:
+        lines = source.read().splitlines()
+    return lines[lines.index(LOG_MARKER) + 1:]
+
+
+def write_state(path, base_state_file, log):
+    """A state file with the settings of base_state_file and the given log
+    (path may be base_state_file itself)."""
+    with open(base_state_file) as source:
+        settings = source.read().splitlines()
+    with open(path, "w") as target:
+        target.write("\n".join(settings[:settings.index(LOG_MARKER) + 1] + log) + "\n")
+    return path
 
 
 def unescape_wire_text(text):

@@ -17,6 +17,7 @@ import time
 from child_process import die_with_parent, stop_process
 from harness import IDCANCEL, IDNO, IDOK, IDYES, ids, setting, windows_path
 from sim_process import Simulator
+from simulator import read_log, write_state
 from test_connection import ConnectionTest
 
 # The instrument's heading lines as it sends them and as the program keeps them.
@@ -26,8 +27,6 @@ SHORT_HEADER = " " * 17 + "LOC." + " " * 8 + "PPM" + " " * 4 + "STATUS "
 LONG_HEADER = " " * 28 + "LOC." + " " * 9 + "PPM" + " " * 5 + "STATUS"
 SEPARATOR = " "
 EXPORT_HEADER = b"Instrument #,User ID #,Mode,Date/Time,Location,PPM,Status\r\n"
-
-LOG_MARKER = "[log]"
 # Shown in the status bar before an operation starts; it is gone once the
 # operation has started, so "Connected" afterwards means it has ended (the
 # program answers no reads while it works).
@@ -40,21 +39,6 @@ SILENT_LINE_READ_S = 40.4
 ORDER_SAVED_TIMEOUT_S = 15
 # The sample log's first session up to its second reading.
 SHORT_LOG_LINES = 7
-
-
-def read_log(state_file):
-    with open(state_file) as source:
-        lines = source.read().splitlines()
-    return lines[lines.index(LOG_MARKER) + 1:]
-
-
-def write_state(path, base_state_file, log):
-    """A state file with the settings of base_state_file and the given log."""
-    with open(base_state_file) as source:
-        settings = source.read().splitlines()
-    with open(path, "w") as target:
-        target.write("\n".join(settings[:settings.index(LOG_MARKER) + 1] + log) + "\n")
-    return path
 
 
 def stored_line(received):
