@@ -40,16 +40,22 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
 }
 
-# configure_and_build <tree> <cmake options...> [-- <targets...>]: one tree
-# under build/, all of it or only the targets named after "--".
+# The source that configure_and_build configures: the work tree, unless a
+# caller names another (scripts/package, an export of the commit).
+build_source="$repo_root"
+
+# configure_and_build <tree> <cmake options...> [-- <targets...>]: one tree of
+# build_source, a folder under build/ or an absolute path, all of it or only
+# the targets named after "--".
 configure_and_build() {
-  local tree="$1" options=() targets=()
+  local tree="$1" options=() targets=() target
   shift
+  [[ "$tree" = /* ]] || tree="$build_root/$tree"
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   for target in "$@"; do targets+=(--target "$target"); done
-  cmake -S "$repo_root" -B "$build_root/$tree" "${options[@]}" &&
-    cmake --build "$build_root/$tree" -j"$(nproc)" "${targets[@]}"
+  cmake -S "$build_source" -B "$tree" "${options[@]}" &&
+    cmake --build "$tree" -j"$(nproc)" "${targets[@]}"
 }
 
 build_native() {
@@ -117,16 +123,20 @@ sqlite_amalgamation() {
   echo "$folder"
 }
 
-build_win32() {
-  local sqlite
+# build_mingw <tree> <machine> [cmake options...] [-- <targets...>]: a
+# Release tree of the Windows programs for i686 or x86_64.
+build_mingw() {
+  local tree="$1" machine="$2" sqlite
+  shift 2
   sqlite="$(sqlite_amalgamation)" || return 1
-  configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-i686.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+  configure_and_build "$tree" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-$machine.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+}
+
+build_win32() {
+  build_mingw win32 i686 "$@"
 }
 
 build_win64() {
-  local sqlite
-  sqlite="$(sqlite_amalgamation)" || return 1
-  configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-x86_64.cmake" -DSET719K_SQLITE_AMALGAMATION="$sqlite" "$@"
+  build_mingw win64 x86_64 "$@"
 }

@@ -2,10 +2,11 @@
 """Checks the Windows programs of a release: what a user's Windows needs to
 run them and what Explorer shows of them.
 
-How it works: for each .exe it reads the PE headers itself (machine, link
-time stamp) and the version resource (the fixed file and product versions
-and the FileVersion and ProductVersion strings), and asks the MinGW objdump
-for the DLLs the program imports. A program passes when it is built for the
+How it works: for each .exe it reads the PE headers (machine, link and
+resource time stamps) through scripts/wine/pe_image.py, finds the version
+resource (the fixed file and product versions and the FileVersion and
+ProductVersion strings) by its signatures, and asks the MinGW objdump for
+the DLLs the program imports. A program passes when it is built for the
 machine named, carries no time stamp, imports only DLLs that every Windows
 has (so libgcc, libstdc++ and libwinpthread are linked in statically) and
 shows the version named everywhere.
@@ -14,9 +15,13 @@ What it does not do: run the programs.
 """
 
 import argparse
+import os
 import struct
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+from pe_image import PeImage  # noqa: E402
 
 MACHINES = {"i386": 0x14C, "x86-64": 0x8664}
 # Windows' own DLLs that the programs may import: nothing else is installed
@@ -24,24 +29,6 @@ MACHINES = {"i386": 0x14C, "x86-64": 0x8664}
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "setupapi.dll", "shell32.dll", "user32.dll", "winspool.drv"}
 FIXED_FILE_INFO_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
-
-
-def coff_header(image):
-    """(machine, time stamp, resource time stamp) of the PE file: the link's
-    stamp in the COFF header and windres's in the resource directory (None
-    without resources)."""
-    pe_offset = struct.unpack_from("<I", image, 0x3C)[0]
-    if image[pe_offset:pe_offset + 4] != b"PE\0\0":
-        raise ValueError("not a PE file")
-    machine, section_count, time_stamp = struct.unpack_from("<HHI", image, pe_offset + 4)
-    optional_header_size = struct.unpack_from("<H", image, pe_offset + 20)[0]
-    section_table = pe_offset + 24 + optional_header_size
-    resource_time_stamp = None
-    for index in range(section_count):
-        name, _, _, _, raw_offset = struct.unpack_from("<8sIIII", image, section_table + 40 * index)
-        if name.rstrip(b"\0") == b".rsrc":
-            resource_time_stamp = struct.unpack_from("<I", image, raw_offset + 4)[0]
-    return machine, time_stamp, resource_time_stamp
 
 
 def fixed_versions(image):
@@ -81,11 +68,12 @@ def problems_of(exe, machine, version, objdump):
     with open(exe, "rb") as source:
         image = source.read()
     found = []
-    actual_machine, time_stamp, resource_time_stamp = coff_header(image)
-    if actual_machine != MACHINES[machine]:
-        found.append("machine 0x%x, not %s" % (actual_machine, machine))
-    if time_stamp != 0:
-        found.append("link time stamp %d (0 keeps builds reproducible)" % time_stamp)
+    headers = PeImage(image)
+    if headers.machine != MACHINES[machine]:
+        found.append("machine 0x%x, not %s" % (headers.machine, machine))
+    if headers.time_stamp != 0:
+        found.append("link time stamp %d (0 keeps builds reproducible)" % headers.time_stamp)
+    resource_time_stamp = headers.resource_time_stamp()
     if resource_time_stamp is None:
         found.append("no resources")
     elif resource_time_stamp != 0:

@@ -1,5 +1,6 @@
-"""Client of the automation program (tests/wine/automation.cpp): drives the
-program's main dialog under Wine from outside, one command line at a time.
+"""Client of the automation program (tools/automation/automation.cpp):
+drives the program's main dialog under Wine from outside, one command line
+at a time.
 
 Used by the end-to-end tests and by scripts/run's unattended session. Every
 call waits for the automation program's answer with a time-out; a read that
@@ -33,6 +34,8 @@ class ControlIds:
 
 
 ids = ControlIds(os.path.join(REPO, "app", "control_ids.h"))
+# The buttons of message boxes and common dialogs, as Windows numbers them.
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 
 class AutomationError(Exception):

@@ -34,6 +34,7 @@ import sys
 import tempfile
 
 import winebox
+from pe_image import PeImage
 
 PRINTER_NAME = "Job Capture"
 DRIVER_NAME = "Job Capture PostScript"
@@ -51,62 +52,10 @@ _PPD_FILE_NAME = "jobcapture.ppd"
 
 
 # --- the generic PPD out of winspool.drv's resources ----------------------
-class _PeImage:
-    def __init__(self, data):
-        self.data = data
-        header = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[header:header + 4] != b"PE\0\0":
-            raise ValueError("not a PE image")
-        section_count = struct.unpack_from("<H", data, header + 6)[0]
-        optional_size = struct.unpack_from("<H", data, header + 20)[0]
-        optional = header + 24
-        magic = struct.unpack_from("<H", data, optional)[0]
-        directories = optional + (112 if magic == 0x20B else 96)
-        self.resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
-        self.sections = []
-        for index in range(section_count):
-            entry = optional + optional_size + 40 * index
-            virtual_size, virtual_address, _, raw_pointer = struct.unpack_from("<IIII", data, entry + 8)
-            self.sections.append((virtual_address, virtual_size, raw_pointer))
-        self.resource_base = self.offset(self.resource_rva)
-
-    def offset(self, rva):
-        for virtual_address, virtual_size, raw_pointer in self.sections:
-            if virtual_address <= rva < virtual_address + virtual_size:
-                return rva - virtual_address + raw_pointer
-        raise ValueError("address outside every section")
-
-    def _entries(self, directory):
-        named, numbered = struct.unpack_from("<HH", self.data, directory + 12)
-        for index in range(named + numbered):
-            name, target = struct.unpack_from("<II", self.data, directory + 16 + 8 * index)
-            if name & 0x80000000:
-                at = self.resource_base + (name & 0x7FFFFFFF)
-                length = struct.unpack_from("<H", self.data, at)[0]
-                name = self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-            yield name, target
-
-    def resource(self, kind, number):
-        """The bytes of the first language version of resource kind/number."""
-        directory = self.resource_base
-        for wanted in (kind, number, None):
-            for name, target in self._entries(directory):
-                if wanted is None or name == wanted:
-                    break
-            else:
-                raise KeyError("no resource %s/%s" % (kind, number))
-            if not target & 0x80000000:
-                data_rva, size = struct.unpack_from("<II", self.data, self.resource_base + target)
-                start = self.offset(data_rva)
-                return self.data[start:start + size]
-            directory = self.resource_base + (target & 0x7FFFFFFF)
-        raise KeyError("resource %s/%s is nested too deep" % (kind, number))
-
-
 def generic_ppd(prefix):
     path = os.path.join(prefix, "drive_c", "windows", "system32", "winspool.drv")
     with open(path, "rb") as image:
-        return _PeImage(image.read()).resource(_PPD_RESOURCE_TYPE, _PPD_RESOURCE_ID)
+        return PeImage(image.read()).resource(_PPD_RESOURCE_TYPE, _PPD_RESOURCE_ID)
 
 
 # --- the printer's default device mode -------------------------------------

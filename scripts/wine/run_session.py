@@ -19,28 +19,16 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
+import screen
 import winebox
-from automation_client import Automation, ids
+from automation_client import IDOK, Automation, ids
+from progress import step
+from sim_process import Simulator
 
 OPERATION_TIMEOUT_S = 120
 EXPORT_NAME = "export.csv"
 SCREENSHOT_NAME = "screenshot.png"
-
-
-def step(text):
-    print("-- " + text, flush=True)
-
-
-def start_simulator(sim, state_file):
-    process = subprocess.Popen([sim, "--state", state_file], stdout=subprocess.PIPE, text=True,
-                               preexec_fn=winebox.die_with_parent)
-    pty = process.stdout.readline().strip()
-    if not pty.startswith("/"):
-        process.kill()
-        sys.exit("instrument-sim did not start")
-    return process, pty
 
 
 def prepare_prefix(prefix, display):
@@ -74,14 +62,10 @@ def unattended_session(ui, out_dir, display):
     ui.click(ids.IDC_EXPORT_LOG)
     save_dialog = ui.wait_for_boxes(OPERATION_TIMEOUT_S)[0]
     ui.file_name(save_dialog, winebox.windows_path(export))
-    ui.answer(save_dialog, 1)
+    ui.answer(save_dialog, IDOK)
     wait_idle(ui, lambda: os.path.exists(export) and ui.text(ids.IDC_STATUS) == "Connected", "log exported")
 
-    left, top, right, bottom = ui.window_rect()
-    screenshot = os.path.join(out_dir, SCREENSHOT_NAME)
-    subprocess.run(["import", "-display", display, "-window", "root",
-                    "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage", screenshot],
-                   check=True)
+    screen.take(display, ui.window_rect(), os.path.join(out_dir, SCREENSHOT_NAME))
     ui.click(ids.IDC_QUIT)
 
 
@@ -115,9 +99,9 @@ def main():
         else:
             state = os.path.join(args.out, "instrument.txt")
             shutil.copyfile(args.sample, state)
-            simulator, pty = start_simulator(args.sim, state)
-            winebox.map_port(args.prefix, 1, pty)
-            step("COM1 is instrument-sim on %s, instrument state in %s" % (pty, state))
+            simulator = Simulator(args.sim, state)
+            winebox.map_port(args.prefix, 1, simulator.pty)
+            step("COM1 is instrument-sim on %s, instrument state in %s" % (simulator.pty, state))
 
         env = winebox.wine_env(args.prefix, display)
         # Wine's own remarks (WINEDEBUG=-all does not silence them all) go
@@ -143,7 +127,7 @@ def main():
     finally:
         winebox.kill_wineserver(args.prefix)
         if simulator:
-            winebox.stop_process(simulator)
+            simulator.stop()
         if xvfb:
             xvfb.stop()
 

@@ -1,5 +1,6 @@
 """The X display under Wine as a camera and a mouse: pictures of screen
-rectangles, and clicks, for the guide's screenshots (scripts/screenshots).
+rectangles, and clicks, for the guide's screenshots (scripts/screenshots)
+and the picture of scripts/run's unattended session.
 
 How it works: a picture is ImageMagick's import of the root window, cut to
 a rectangle and written as a small palette PNG without time stamps, so that

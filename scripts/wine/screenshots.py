@@ -31,7 +31,9 @@ import time
 import printer
 import screen
 import winebox
-from automation_client import Automation, ids
+from automation_client import IDCANCEL, IDNO, IDOK, IDYES, Automation, ids
+from progress import step
+from sim_process import Simulator
 
 # Wide and high enough for the dialog at the screen's top left, small
 # enough that the screen's middle lies on it.
@@ -51,15 +53,9 @@ PROGRESS_BEFORE_PULLED_CABLE = 40
 DROP_DOWN_ITEM_PX = 13
 MARGIN_PX = 8
 
-# Button ids of message boxes and common dialogs.
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 # The folder where Wine's spooler keeps each job while it is printed.
 SPOOL_DIR = os.path.join("drive_c", "windows", "system32", "spool", "printers")
 REPO = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-
-
-def step(text):
-    print("-- " + text, flush=True)
 
 
 class Session:
@@ -83,19 +79,13 @@ class Session:
         self.pull_cable()
         state = os.path.join(self.work, "instrument.txt")
         shutil.copyfile(self.args.sample, state)
-        self.simulator = subprocess.Popen([self.args.sim, "--state", state] + list(options), stdout=subprocess.PIPE,
-                                          text=True, preexec_fn=winebox.die_with_parent)
-        pty = self.simulator.stdout.readline().strip()
-        if not pty.startswith("/"):
-            raise RuntimeError("instrument-sim did not start")
-        winebox.map_port(self.args.prefix, 1, pty)
+        self.simulator = Simulator(self.args.sim, state, options)
+        winebox.map_port(self.args.prefix, 1, self.simulator.pty)
 
     def pull_cable(self):
         """Ends the simulator: the program's next read or write on the port fails."""
         if self.simulator:
-            self.simulator.kill()
-            self.simulator.wait()
-            self.simulator.stdout.close()
+            self.simulator.stop()
             self.simulator = None
 
     # --- the program --------------------------------------------------------

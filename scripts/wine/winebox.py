@@ -23,13 +23,13 @@ prefix. Callers kill the prefix's processes (kill_wineserver) between tests.
 """
 
 import argparse
-import ctypes
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
+
+from child_process import die_with_parent, stop_process
 
 WINE64 = "/usr/lib/wine/wine64"  # the plain `wine` wrapper fails on these machines
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -44,24 +44,6 @@ BOOT_TIMEOUT_S = 180
 # Wine's own fonts as Debian's fonts-wine installs them.
 WINE_FONTS_DIR = "/usr/share/wine/fonts"
 CAPTION_BUTTON_FONT = "marlett.ttf"
-
-
-def die_with_parent():
-    """For Popen's preexec_fn: the child gets SIGTERM when its parent dies, so
-    an interrupted test run leaves no Xvfb or simulator behind."""
-    pr_set_pdeathsig = 1
-    ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGTERM)
-
-
-def stop_process(process, timeout_s=10):
-    """Terminates a child and waits for it; kills it if it will not go."""
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=timeout_s)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def wine_env(prefix, display=None):

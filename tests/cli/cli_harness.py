@@ -21,7 +21,8 @@ import subprocess
 import time
 import unittest
 
-from simulator import Simulator, read_state, read_transcript, setting  # noqa: F401
+from sim_process import Simulator
+from simulator import read_state, read_transcript, setting  # noqa: F401
 from test_connection import shown_clock
 from test_data_log import RECEIVED_BANNER, expected_export, expected_list, read_log, write_state
 
@@ -203,7 +204,7 @@ class CliTest(unittest.TestCase):
         return path
 
     def start_simulator(self, state_file, options=()):
-        simulator = Simulator(state_file, options, self.path("transcript.txt"))
+        simulator = Simulator(setting("SET719K_SIM"), state_file, options, self.path("transcript.txt"))
         self.addCleanup(simulator.stop)
         return simulator
 

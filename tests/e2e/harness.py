@@ -5,7 +5,8 @@ How it works: the CTest fixture makes one Wine prefix per test run
 (scripts/wine/winebox.py); each test then starts its own Xvfb display, its
 simulators, the program and one automation process, and at its end kills
 every Wine process of the prefix, so the next test starts clean. Paths come
-from environment variables that tests/e2e/CMakeLists.txt sets.
+from environment variables that tests/e2e/CMakeLists.txt sets, scripts/wine
+among them on PYTHONPATH.
 
 What it does not do: make the prefix (the fixture does), or check anything
 itself; the test modules assert.
@@ -14,17 +15,22 @@ itself; the test modules assert.
 import os
 import shutil
 import subprocess
-import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
-import winebox  # noqa: E402
-from automation_client import Automation  # noqa: E402
-from simulator import Simulator, setting  # noqa: E402
+import winebox
+from automation_client import Automation
+from sim_process import Simulator
+from simulator import setting
 # Passed on to the test modules, which import everything from here.
-from automation_client import ids  # noqa: E402,F401
-from simulator import read_state  # noqa: E402,F401
-from winebox import windows_path  # noqa: E402,F401
+from automation_client import IDCANCEL, IDNO, IDOK, IDYES, ids  # noqa: F401
+from simulator import read_state  # noqa: F401
+from winebox import windows_path  # noqa: F401
+
+CONNECT_TIMEOUT_S = 30
+CONSOLE_TIMEOUT_S = 60
+# The buttons that work only while the program is connected.
+INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
+                      ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
 
 
 def port_list_for(listed):
@@ -61,7 +67,7 @@ class ProgramTest(unittest.TestCase):
         return path
 
     def start_simulator(self, port_number, state_file, options=(), transcript=None):
-        simulator = Simulator(state_file, options, transcript)
+        simulator = Simulator(setting("SET719K_SIM"), state_file, options, transcript)
         self.addCleanup(simulator.stop)
         winebox.map_port(self.prefix, port_number, simulator.pty)
         return simulator
@@ -74,6 +80,11 @@ class ProgramTest(unittest.TestCase):
         self.addCleanup(self.ui.stop)
         self.ui.attach()
         return self.ui
+
+    def connect(self):
+        """Presses Connect and waits until the program is connected."""
+        self.ui.click(ids.IDC_CONNECT)
+        self.ui.wait_until(lambda: self.ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
 
     def _stop_program(self):
         if self.program.poll() is None:
@@ -88,3 +99,9 @@ class ProgramTest(unittest.TestCase):
 
     def wait_exit(self, timeout_s=20):
         return self.program.wait(timeout=timeout_s)
+
+    def run_console_program(self, exe, arguments):
+        """A console program under Wine in this test's prefix, its input off
+        a terminal: the finished run, its output as bytes."""
+        return subprocess.run([winebox.WINE64, exe] + arguments, env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=CONSOLE_TIMEOUT_S)

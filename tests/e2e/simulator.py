@@ -1,20 +1,19 @@
-"""instrument-sim for the end-to-end tests: one simulated instrument on a
-pty, its state file and its transcript.
+"""instrument-sim's files for the end-to-end tests: the settings and log of
+a state file, read and written, and the bytes of its transcript; and the
+tests' paths, which come from environment variables that the tests'
+CMakeLists.txt set.
 
 Shared by the tests under Wine (tests/e2e) and the command-line program's
-tests (tests/cli), which find this folder on their PYTHONPATH. Paths come
-from environment variables that the tests' CMakeLists.txt set.
+tests (tests/cli), which find this folder on their PYTHONPATH.
 
-What it does not do: check anything; the test modules assert.
+What it does not do: start the simulator (scripts/wine/sim_process.py
+does), or check anything; the test modules assert.
 """
 
 import os
-import subprocess
-import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine"))
-from winebox import die_with_parent, stop_process  # noqa: E402
-
+# The line of a state file after which its log lines stand.
+LOG_MARKER = "[log]"
 # The transcript's escapes for the bytes that are not written as themselves.
 _ESCAPED = {"r": b"\r", "n": b"\n", "\\": b"\\", '"': b'"'}
 
@@ -32,12 +31,29 @@ def read_state(path):
     with open(path) as source:
         for line in source:
             line = line.rstrip("\r\n")
-            if line == "[log]":
+            if line == LOG_MARKER:
                 break
             if line and not line.startswith("#") and "=" in line:
                 name, value = line.split("=", 1)
                 values[name.strip()] = value[1:] if value.startswith(" ") else value
     return values
+
+
+def read_log(state_file):
+    """The log lines of an instrument state file."""
+    with open(state_file) as source:
+        lines = source.read().splitlines()
+    return lines[lines.index(LOG_MARKER) + 1:]
+
+
+def write_state(path, base_state_file, log):
+    """A state file with the settings of base_state_file and the given log
+    (path may be base_state_file itself)."""
+    with open(base_state_file) as source:
+        settings = source.read().splitlines()
+    with open(path, "w") as target:
+        target.write("\n".join(settings[:settings.index(LOG_MARKER) + 1] + log) + "\n")
+    return path
 
 
 def unescape_wire_text(text):
@@ -72,24 +88,3 @@ def read_transcript(path):
                 raise ValueError("not a transcript line: %r" % line)
             entries.append((who, unescape_wire_text(quoted[1:-1])))
     return entries
-
-
-class Simulator:
-    """instrument-sim serving one instrument on a pty."""
-
-    def __init__(self, state_file, options=(), transcript=None):
-        command = [setting("SET719K_SIM"), "--state", state_file] + list(options)
-        if transcript:
-            command += ["--transcript", transcript]
-        self.transcript = transcript
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                        text=True, preexec_fn=die_with_parent)
-        self.pty = self.process.stdout.readline().strip()
-        if not self.pty.startswith("/"):
-            self.stop()
-            raise RuntimeError("instrument-sim gave no pty: %r %s" % (self.pty, self.process.stderr.read()))
-
-    def stop(self):
-        stop_process(self.process)
-        self.process.stdout.close()
-        self.process.stderr.close()

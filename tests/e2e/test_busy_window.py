@@ -5,9 +5,8 @@ download, a double-click on Download Log, and the close box during one."""
 import os
 import time
 
-from harness import ProgramTest, ids, port_list_for, read_state
-from simulator import read_transcript
-from test_connection import CONNECT_TIMEOUT_S
+from harness import INSTRUMENT_BUTTONS, ProgramTest, ids, port_list_for, read_state
+from simulator import read_transcript, write_state
 
 # Windows calls a window "Not Responding" after 5 s without an answer; the
 # program must answer far sooner, whatever it waits for.
@@ -21,34 +20,19 @@ DOWNLOAD_TIMEOUT_S = 60
 LINES_BEFORE_CANCEL = 5
 # An operation cancelled at its next wait ends within one read's end.
 ENDS_WITHIN_S = 3
-INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
-                      ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
 
 
 def readings(count):
     return ["05/23/08 14%02d   A%05d       %3d    OK" % (10 + i, 17 + i, 12 + i) for i in range(count)]
 
 
-def write_log(path, lines):
-    """Replaces the log of an instrument state file."""
-    with open(path) as source:
-        kept = source.read().split("\n")
-    kept = kept[:kept.index("[log]") + 1]
-    with open(path, "w") as target:
-        target.write("\n".join(kept + lines) + "\n")
-
-
 class BusyWindowTest(ProgramTest):
     def start_instrument(self, port_number=1, options=(), log_lines=None, transcript=None):
         state_file = self.state_copy()
         if log_lines is not None:
-            write_log(state_file, log_lines)
+            write_state(state_file, state_file, log_lines)
         self.start_simulator(port_number, state_file, options, transcript)
         return state_file
-
-    def connect(self):
-        self.ui.click(ids.IDC_CONNECT)
-        self.ui.wait_until(lambda: self.ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
 
     def start_download(self):
         """Presses Download Log and waits until its button has become Cancel."""
@@ -69,6 +53,14 @@ class BusyWindowTest(ProgramTest):
     def assert_answered_throughout(self, watch):
         self.assertLess(watch.slowest_ms, ANSWER_WITHIN_MS, watch)
         self.assertEqual((watch.hung, watch.unanswered), (0, 0), watch)
+
+    def assert_close_box_ends_at_once(self):
+        """The close box in the middle of an operation ends the program with
+        exit code 0 within one read's end."""
+        closed = time.monotonic()
+        self.ui.close()
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertLess(time.monotonic() - closed, ENDS_WITHIN_S)
 
 
 class PortList(BusyWindowTest):
@@ -119,10 +111,7 @@ class Answering(BusyWindowTest):
         self.assertFalse(watch.ended, "a box came up: %r" % ui.boxes())
         self.assert_answered_throughout(watch)
 
-        closed = time.monotonic()
-        ui.close()
-        self.assertEqual(self.wait_exit(), 0)
-        self.assertLess(time.monotonic() - closed, ENDS_WITHIN_S)
+        self.assert_close_box_ends_at_once()
 
 
 class DownloadCancel(BusyWindowTest):
@@ -170,9 +159,5 @@ class DownloadDoubleClick(BusyWindowTest):
 
 class CloseDuringOperation(BusyWindowTest):
     def test_close_box_during_a_download_ends_with_exit_code_0(self):
-        ui = self.download_part_of_a_paced_log(readings(PACED_LOG_LINES))
-
-        closed = time.monotonic()
-        ui.close()
-        self.assertEqual(self.wait_exit(), 0)
-        self.assertLess(time.monotonic() - closed, ENDS_WITHIN_S)
+        self.download_part_of_a_paced_log(readings(PACED_LOG_LINES))
+        self.assert_close_box_ends_at_once()

@@ -3,13 +3,14 @@ through the Win32 port. (That the native build's download is byte for byte
 the dialog's export is checked beside the export, in test_data_log.)"""
 
 import json
-import subprocess
 
 from harness import ProgramTest, read_state, setting
 from test_connection import shown_clock
-import winebox
 
-CLI_TIMEOUT_S = 60
+
+def info_lines(state):
+    """What "719k info" prints for a state file, line by line."""
+    return ["firmware  " + state["firmware_version"], "clock     " + shown_clock(state)]
 
 
 def calendar_clock(clock):
@@ -22,8 +23,7 @@ def calendar_clock(clock):
 
 class ConsoleBuild(ProgramTest):
     def run_console_build(self, arguments):
-        return subprocess.run([winebox.WINE64, setting("SET719K_CLI_EXE")] + arguments, env=self.env,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=CLI_TIMEOUT_S)
+        return self.run_console_program(setting("SET719K_CLI_EXE"), arguments)
 
     def test_info_through_com1_prints_firmware_and_clock_and_exits_0(self):
         state_file = self.state_copy()
@@ -33,8 +33,7 @@ class ConsoleBuild(ProgramTest):
         run = self.run_console_build(["info", "--port", "COM1"])
         self.assertEqual(run.returncode, 0, run)
         # A console program's text output ends its lines the Windows way.
-        self.assertEqual(run.stdout.decode("ascii").splitlines(),
-                         ["firmware  " + state["firmware_version"], "clock     " + shown_clock(state)])
+        self.assertEqual(run.stdout.decode("ascii").splitlines(), info_lines(state))
 
         run = self.run_console_build(["--json", "info", "--port", "COM1"])
         self.assertEqual(run.returncode, 0, run)

@@ -5,7 +5,7 @@ import os
 import time
 
 from harness import ProgramTest, ids, read_state
-from test_connection import CONNECT_TIMEOUT_S, shown_clock
+from test_connection import shown_clock
 
 # A zone away from UTC, with daylight saving, so that a time sent in UTC
 # does not pass for local time. Written the way both the Unix side and the
@@ -35,8 +35,7 @@ class SetTime(ProgramTest):
         transcript = os.path.join(self.work, "transcript.txt")
         self.start_simulator(1, state_file, transcript=transcript)
         ui = self.start_program()
-        ui.click(ids.IDC_CONNECT)
-        ui.wait_until(lambda: ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
+        self.connect()
         before = read_state(state_file)["clock"]
 
         sent_from = time.localtime()

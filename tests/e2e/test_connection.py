@@ -3,17 +3,14 @@ ports that fail."""
 
 import time
 
-from harness import ProgramTest, ids, read_state
+from harness import IDOK, INSTRUMENT_BUTTONS, ProgramTest, ids, read_state
 
-INSTRUMENT_BUTTONS = [ids.IDC_DISCONNECT, ids.IDC_SET_TIME, ids.IDC_GET_CONFIG, ids.IDC_SAVE_CONFIG,
-                      ids.IDC_DOWNLOAD_LOG, ids.IDC_ERASE_DATA]
 COMMUNICATIONS_ERROR_TEXT = ("Make sure instrument is properly connected to serial port and is set to "
                              "baud rate 2400")
 # A silent instrument costs the version query 16 empty 1-byte reads of
 # 800 ms each: 12.8 s, plus Wine's own overhead on a busy machine.
 SILENT_QUERY_MIN_S = 12.0
 SILENT_QUERY_MAX_S = 18.0
-CONNECT_TIMEOUT_S = 30
 # A box that should have come up has done so by then.
 BOX_TIMEOUT_S = 25
 # Time for a second box to show up if one wrongly followed the first.
@@ -26,10 +23,6 @@ def shown_clock(state):
 
 
 class ConnectionTest(ProgramTest):
-    def connect(self):
-        self.ui.click(ids.IDC_CONNECT)
-        self.ui.wait_until(lambda: self.ui.enabled(ids.IDC_DISCONNECT), CONNECT_TIMEOUT_S, what="connected")
-
     def assert_connected(self, state):
         ui = self.ui
         self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
@@ -59,9 +52,9 @@ class ConnectionTest(ProgramTest):
         boxes = self.ui.wait_for_boxes(BOX_TIMEOUT_S)
         self.assertEqual(len(boxes), 1, boxes)
         box = boxes[0]
-        self.assertEqual((box.caption, box.text, box.owner, box.buttons), (caption, text, "main", {1: "OK"}))
+        self.assertEqual((box.caption, box.text, box.owner, box.buttons), (caption, text, "main", {IDOK: "OK"}))
         self.assertEqual(self.ui.box_icon(box), icon)
-        self.ui.answer(box, 1)
+        self.ui.answer(box, IDOK)
 
     def assert_no_further_box(self):
         time.sleep(SECOND_BOX_WAIT_S)

@@ -14,10 +14,11 @@ import shutil
 import subprocess
 import time
 
-from harness import ids, setting, windows_path
-from simulator import Simulator
+from child_process import die_with_parent, stop_process
+from harness import IDCANCEL, IDNO, IDOK, IDYES, ids, setting, windows_path
+from sim_process import Simulator
+from simulator import read_log, write_state
 from test_connection import ConnectionTest
-import winebox
 
 # The instrument's heading lines as it sends them and as the program keeps them.
 RECEIVED_BANNER = "  719   VER. 3.1"
@@ -26,8 +27,6 @@ SHORT_HEADER = " " * 17 + "LOC." + " " * 8 + "PPM" + " " * 4 + "STATUS "
 LONG_HEADER = " " * 28 + "LOC." + " " * 9 + "PPM" + " " * 5 + "STATUS"
 SEPARATOR = " "
 EXPORT_HEADER = b"Instrument #,User ID #,Mode,Date/Time,Location,PPM,Status\r\n"
-
-LOG_MARKER = "[log]"
 # Shown in the status bar before an operation starts; it is gone once the
 # operation has started, so "Connected" afterwards means it has ended (the
 # program answers no reads while it works).
@@ -40,24 +39,6 @@ SILENT_LINE_READ_S = 40.4
 ORDER_SAVED_TIMEOUT_S = 15
 # The sample log's first session up to its second reading.
 SHORT_LOG_LINES = 7
-
-# Button ids of message boxes and common dialogs.
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-
-
-def read_log(state_file):
-    with open(state_file) as source:
-        lines = source.read().splitlines()
-    return lines[lines.index(LOG_MARKER) + 1:]
-
-
-def write_state(path, base_state_file, log):
-    """A state file with the settings of base_state_file and the given log."""
-    with open(base_state_file) as source:
-        settings = source.read().splitlines()
-    with open(path, "w") as target:
-        target.write("\n".join(settings[:settings.index(LOG_MARKER) + 1] + log) + "\n")
-    return path
 
 
 def stored_line(received):
@@ -144,12 +125,12 @@ class DownloadAndExport(DataLogTest):
     def download_with_719k(self, state_file):
         """The native 719k downloads the same log from a simulator of its own
         while the dialog works; returns the process."""
-        simulator = Simulator(shutil.copy(state_file, os.path.join(self.work, "for_719k.txt")))
+        simulator = Simulator(setting("SET719K_SIM"), shutil.copy(state_file, os.path.join(self.work, "for_719k.txt")))
         self.addCleanup(simulator.stop)
         download = subprocess.Popen([setting("SET719K_CLI"), "log", "download", "--port", simulator.pty],
                                     stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                    preexec_fn=winebox.die_with_parent)
-        self.addCleanup(winebox.stop_process, download)
+                                    preexec_fn=die_with_parent)
+        self.addCleanup(stop_process, download)
         return download
 
     def test_sample_log_is_listed_with_separators_exported_byte_for_byte_and_719k_downloads_the_same(self):

@@ -96,21 +96,20 @@ class Resizing(ProgramTest):
 
 
 class Ending(ProgramTest):
-    def connect(self):
+    def start_connected(self):
         self.start_simulator(1, self.state_copy())
         ui = self.start_program()
-        ui.click(ids.IDC_CONNECT)
-        ui.wait_until(lambda: ui.enabled(ids.IDC_DISCONNECT), 30, what="connected")
+        self.connect()
         self.assertEqual(ui.text(ids.IDC_STATUS), "Connected")
         return ui
 
     def test_quit_ends_with_exit_code_1(self):
-        ui = self.connect()
+        ui = self.start_connected()
         ui.click(ids.IDC_QUIT)
         self.assertEqual(self.wait_exit(), 1)
 
     def test_close_box_ends_with_exit_code_0(self):
-        ui = self.connect()
+        ui = self.start_connected()
         ui.close()
         self.assertEqual(self.wait_exit(), 0)
 

@@ -11,8 +11,8 @@ page at y = 200 and each next one 100 lower, 58 lines a page.
 import os
 import shutil
 
-from harness import ids, setting
-from test_data_log import (IDCANCEL, IDOK, LONG_HEADER, OPERATION_TIMEOUT_S, SHORT_HEADER, SHORT_LOG_LINES,
+from harness import IDCANCEL, IDOK, ids, setting
+from test_data_log import (LONG_HEADER, OPERATION_TIMEOUT_S, SHORT_HEADER, SHORT_LOG_LINES,
                            STATUS_MARKER, DataLogTest, expected_list, read_log)
 import printed_job
 import printer

@@ -3,8 +3,8 @@ show the instrument's settings, Save Config writes the edited ones, and an
 access level out of range is refused while the other settings are still
 written."""
 
-from harness import ids, read_state
-from test_data_log import IDOK, DataLogTest
+from harness import IDOK, ids, read_state
+from test_data_log import DataLogTest
 
 # Each writable field, the state file's name for its setting, and an edited
 # value unlike every value of the sample instrument.

@@ -14,22 +14,18 @@ harness's environment variables (SET719K_PROGRAM names the unpacked
 """
 
 import os
-import subprocess
 
 from harness import ids, read_state, setting
-from test_cli import CLI_TIMEOUT_S
-from test_connection import ConnectionTest, shown_clock
-import winebox
+from test_cli import info_lines
+from test_connection import ConnectionTest
 
 ABOUT_CAPTION = "About TARVELL 719K"
 PUBLISHER_LINE = "Published by the 719K Set project."
 
 
 class UnpackedZip(ConnectionTest):
-    def run_console_program(self, arguments):
-        console_program = os.path.join(os.path.dirname(self.program_exe), "719k.exe")
-        return subprocess.run([winebox.WINE64, console_program] + arguments, env=self.env,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=CLI_TIMEOUT_S)
+    def run_unpacked_console_program(self, arguments):
+        return self.run_console_program(os.path.join(os.path.dirname(self.program_exe), "719k.exe"), arguments)
 
     def test_dialog_connects_to_the_instrument_on_com1_and_about_shows_the_packages_version(self):
         state_file = self.state_copy()
@@ -47,11 +43,10 @@ class UnpackedZip(ConnectionTest):
         self.start_simulator(1, state_file)
         state = read_state(state_file)
 
-        run = self.run_console_program(["--port", "COM1", "info"])
+        run = self.run_unpacked_console_program(["--port", "COM1", "info"])
         self.assertEqual(run.returncode, 0, run)
-        self.assertEqual(run.stdout.decode("ascii").splitlines(),
-                         ["firmware  " + state["firmware_version"], "clock     " + shown_clock(state)])
+        self.assertEqual(run.stdout.decode("ascii").splitlines(), info_lines(state))
 
-        run = self.run_console_program(["--version"])
+        run = self.run_unpacked_console_program(["--version"])
         self.assertEqual((run.returncode, run.stdout.decode("ascii").strip()),
                          (0, "719k " + setting("SET719K_VERSION")), run)

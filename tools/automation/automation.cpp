@@ -1,6 +1,7 @@
 // Drives the running program's main dialog from outside, for the end-to-end
-// tests: a command loop on stdin and stdout, so that one automation process
-// serves a whole test.
+// tests and the scripts that drive a session (scripts/run, scripts/screenshots):
+// a command loop on stdin and stdout, so that one automation process serves
+// a whole test or session.
 //
 // Each command is one line, words separated by blanks; a trailing text
 // argument runs to the end of the line, escaped as line_codec.h describes.
