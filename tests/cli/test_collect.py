@@ -227,6 +227,30 @@ class ArchiveFailures(CollectTest):
         self.archive_command("import", recovered[0])
         self.assertEqual(self.archive_command("readings").out, expected_export(log))
 
+    def test_a_download_that_does_not_read_back_as_received_is_not_erased(self):
+        self.assert_exit(self.run_719k(["--archive", self.archive, "archive", "import", self.export_file([])]), 0)
+        # Another program's trigger spoils a line as it is stored.
+        spoiler = sqlite3.connect(self.archive)
+        spoiler.execute("CREATE TRIGGER spoil AFTER INSERT ON log_lines WHEN NEW.line_number = 3 BEGIN "
+                        "UPDATE log_lines SET text = 'spoilt' WHERE download_id = NEW.download_id "
+                        "AND line_number = 3; END")
+        spoiler.close()
+        state_file = self.state_file(SURVEY_LOG)
+        simulator = self.start_simulator(state_file)
+        run = self.collect(simulator, "--erase")
+        self.assert_exit(run, 4)
+        recovered = glob.glob(self.path("719k-recovery-000123-*.csv"))
+        self.assertEqual(len(recovered), 1, run)
+        self.assert_messages(
+            run, "the download stored in the archive %s as download 2 does not read back as received: line 3 differs"
+            % self.archive,
+            "the %d lines received are in %s: import them with \"719k archive import\" once the archive can be "
+            "written" % (len(SURVEY_LOG), recovered[0]),
+            "nothing was erased: the readings stay in the instrument on %s" % simulator.pty)
+        self.assertEqual(self.file_bytes(recovered[0]), expected_export(SURVEY_LOG))
+        self.assertEqual(read_log(state_file), SURVEY_LOG)
+        self.assert_commands(simulator, READ_COMMANDS)
+
     def export_file(self, log):
         path = self.path("export.csv")
         with open(path, "wb") as export:
