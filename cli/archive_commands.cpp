@@ -128,7 +128,9 @@ int run_archive_check(const Invocation& invocation, const Streams& streams) {
   return with_archive_to_read(invocation, streams, [&](Archive& archive, const std::string& path) {
     const ArchiveCheck check = archive.check();
     streams.out << (invocation.json ? check_json(check) : check_text(check));
-    if (!check.ok) report(streams, "the archive " + path + " is damaged: keep a copy of the file and restore it from a backup");
+    if (!check.ok) {
+      report(streams, "the archive " + path + " is damaged: keep a copy of the file and restore it from a backup");
+    }
     return check.ok ? kExitDone : kExitArchive;
   });
 }

@@ -21,7 +21,9 @@ std::string table_text(const Row& heading, const std::vector<Row>& rows) {
   if (rows.empty()) return std::string();
   std::vector<std::size_t> widths(heading.size(), 0);
   const auto widen = [&widths](const Row& row) {
-    for (std::size_t column = 0; column < row.size(); ++column) widths[column] = std::max(widths[column], row[column].size());
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      widths[column] = std::max(widths[column], row[column].size());
+    }
   };
   widen(heading);
   for (const Row& row : rows) widen(row);

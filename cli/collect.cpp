@@ -88,8 +88,8 @@ class Collector {
     DataLogDownload download = download_data_log(
         session_.instrument, [this](std::size_t lines) { session_.status.download_progress(lines); });
     if (download.outcome == DownloadOutcome::failed) {
-      report_failure(streams_,
-                     download_stopped_message(session_.instrument.last_failure(), session_.port, download.lines.size()));
+      report_failure(
+          streams_, download_stopped_message(session_.instrument.last_failure(), session_.port, download.lines.size()));
     }
     DownloadRecord record{info_, std::move(download.lines)};
     record.info.finished_at = utc_iso_now();
@@ -131,9 +131,8 @@ class Collector {
     const ClockSetting setting = set_clock_reporting(session_, streams_, *now);
     if (setting.line_dead) return kExitFailed;
     summary_.clock_set = setting.confirmed;
-    if (!record(EventKind::clock_set, clock_change_detail(*summary_.clock, setting.after, setting.confirmed, drift_s))) {
-      return kExitArchive;
-    }
+    const std::string detail = clock_change_detail(*summary_.clock, setting.after, setting.confirmed, drift_s);
+    if (!record(EventKind::clock_set, detail)) return kExitArchive;
     return setting.confirmed && setting.after.answered ? kExitDone : kExitFailed;
   }
 

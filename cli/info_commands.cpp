@@ -39,7 +39,8 @@ std::optional<ClockBefore> read_clock_before(PortSession& session, const Streams
   before.instrument = read_instrument_number_reporting(session, streams);
   if (before.instrument) before.clock = read_clock_reporting(session, streams);
   if (!before.clock.answered) {
-    report_failure(streams, "the clock was not set: the archive's record needs the instrument number and the clock before");
+    report_failure(streams,
+                   "the clock was not set: the archive's record needs the instrument number and the clock before");
     return std::nullopt;
   }
   return before;

@@ -6,19 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/instrument/clock_records.h"
+
 namespace {
 
 ClockReading clock_of(const char* text, int year, int month, int day, int hour, int minute) {
   ClockReading reading;
   reading.answered = true;
   reading.clock_text = text;
-  std::tm time{};
-  time.tm_year = year - 1900;
-  time.tm_mon = month - 1;
-  time.tm_mday = day;
-  time.tm_hour = hour;
-  time.tm_min = minute;
-  reading.time = time;
+  reading.time = calendar_time(year, month, day, hour, minute, 0);
   return reading;
 }
 
@@ -57,8 +53,8 @@ TEST(ChangeRecords, EachKindsDetailReadsBackAsOneLine) {
        clock_change_detail(clock_of("05/23/08 1650", 2008, 5, 23, 16, 50),
                            clock_of("12/07/26 2009", 2026, 12, 7, 20, 9), true, -3600),
        "05/23/08 1650 -> 12/07/26 2009 (it was off by -3600 s)"},
-      {EventKind::clock_set, clock_change_detail(clock_of("05/23/08 1650", 2008, 5, 23, 16, 50), ClockReading{}, false,
-                                                 std::nullopt),
+      {EventKind::clock_set,
+       clock_change_detail(clock_of("05/23/08 1650", 2008, 5, 23, 16, 50), ClockReading{}, false, std::nullopt),
        "05/23/08 1650 -> ? (not confirmed)"},
       {EventKind::erase, erase_detail({3, 24, true, true}), "24 readings erased, every one archived (download 3)"},
       {EventKind::erase, erase_detail({std::nullopt, std::nullopt, std::nullopt, false}),
@@ -80,7 +76,8 @@ TEST(ChangeRecords, TheInstrumentsBytesGoIntoTheDetailAsLatin1AndComeBackAsBytes
   SettingOrderOutcomes outcomes{};
   outcomes[static_cast<std::size_t>(Setting::user_id)] = OrderOutcome::confirmed;
   const std::string detail = settings_change_detail(named, before, after, outcomes);
-  EXPECT_EQ(detail, "{\"settings\":{\"user_id\":{\"old\":\"000000042\",\"new\":\"M\xC3\xBCller\",\"confirmed\":true}}}");
+  EXPECT_EQ(detail,
+            "{\"settings\":{\"user_id\":{\"old\":\"000000042\",\"new\":\"M\xC3\xBCller\",\"confirmed\":true}}}");
   EXPECT_EQ(change_summary(event_of(EventKind::config_set, detail)), "user_id 000000042 -> M\xFCller");
 }
 

@@ -18,7 +18,8 @@ TEST(ReadingsJson, IsByteForByteTheDocumentOfTheWholeArray) {
                                             " O...............M1"};
   const std::string reading = "05/23/08 1432   A00017        12    OK";
   const std::string odd_reading = "02/30/08 1433   A00018       n/a    \"HIGH\"\t";
-  const std::vector<std::vector<std::string>> logs = {{}, heading, {reading}, {heading[0], heading[1], reading, odd_reading}};
+  const std::vector<std::vector<std::string>> logs = {
+      {}, heading, {reading}, {heading[0], heading[1], reading, odd_reading}};
   for (const std::vector<std::string>& log : logs) {
     const std::string written = log_output(log, LogFormat::json);
     EXPECT_EQ(written, json_document(nlohmann::ordered_json::parse(written))) << written;
