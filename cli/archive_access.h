@@ -3,12 +3,12 @@
 // opened the way the command uses it, and every failure of the archive told
 // with the archive's own message (which names the file) and exit code 4.
 //
-// A command that stores (collect, log download --store) creates the archive
-// when missing; one that reads it (archive list, readings, history, check,
-// import's target aside) needs it there; the records of config set, clock
-// set and log erase are kept only when the file is there, and nothing is
-// made otherwise. Each opens it before anything is sent, so an archive that
-// cannot be used ends the command before the instrument is touched.
+// A command that stores (collect, log download --store, archive import)
+// creates the archive when missing; one that only reads it (archive list,
+// readings, history, check) needs it there; the records of config set,
+// clock set and log erase are kept only when the file is there, and nothing
+// is made otherwise. Each opens it before anything is sent, so an archive
+// that cannot be used ends the command before the instrument is touched.
 
 #include <functional>
 #include <memory>
