@@ -216,11 +216,13 @@ void add_report_command(CLI::App& app, Invocation& invocation, std::map<CLI::App
 
 }  // namespace
 
+std::string program_and_version() { return std::string(kProgramName) + " " + SET719K_VERSION; }
+
 ParsedArguments parse_arguments(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Invocation invocation;
   invocation.arguments.assign(argv + 1, argv + argc);
   CLI::App app{kDescription, kProgramName};
-  app.set_version_flag("-V,--version", std::string(kProgramName) + " " + SET719K_VERSION);
+  app.set_version_flag("-V,--version", program_and_version());
   app.footer(std::string("The options --port, --archive, --trace, --json, --quiet and --progress may stand before or "
                          "after the command. \"719k help COMMAND\" shows a command's help.\n\n") +
              kExitCodesHelp);

@@ -78,6 +78,9 @@ struct Invocation {
   std::string title;                     // report; empty: the report's own
 };
 
+// "719k 1.0.0": the version line, and who stored a download.
+std::string program_and_version();
+
 struct ParsedArguments {
   std::optional<Invocation> invocation;  // none: exit at once with exit_code
   int exit_code = 0;

@@ -17,7 +17,10 @@ constexpr CommandEntry kCommands[] = {
     {CommandName::ports, run_ports},           {CommandName::info, run_info},
     {CommandName::config_get, run_config_get}, {CommandName::config_set, run_config_set},
     {CommandName::clock_set, run_clock_set},   {CommandName::log_download, run_log_download},
-    {CommandName::log_erase, run_log_erase},
+    {CommandName::log_erase, run_log_erase},   {CommandName::collect, run_collect},
+    {CommandName::archive_list, run_archive_list},         {CommandName::archive_readings, run_archive_readings},
+    {CommandName::archive_history, run_archive_history},   {CommandName::archive_import, run_archive_import},
+    {CommandName::archive_check, run_archive_check},
 };
 
 int dispatch(const Invocation& invocation, const Streams& streams) {

@@ -1,39 +1,49 @@
 // info and clock set: what the instrument tells of itself (its firmware
 // version and its clock), and the clock set and read back, printed as
 // aligned lines or JSON.
+//
+// With a survey archive there, clock set first reads the instrument number
+// and the clock, and records the clock before and after as an event; when
+// they cannot be read, the clock is not set. Without one, the wire is that
+// of a plain set and read back.
 
 #include <ctime>
 #include <optional>
 #include <string>
 
+#include "cli/archive_access.h"
+#include "cli/change_records.h"
 #include "cli/command_entries.h"
 #include "cli/exit_codes.h"
 #include "cli/failure_messages.h"
+#include "cli/instrument_steps.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/port_session.h"
 #include "cli/time_argument.h"
+#include "cli/wall_clock.h"
 #include "instrument/clock.h"
 #include "instrument/firmware.h"
 
 namespace {
 
-ClockReading read_clock(PortSession& session, const Streams& streams) {
-  session.status.phase("reading the clock");
-  const ClockReading reading = read_instrument_clock(session.instrument);
-  if (!reading.answered) {
-    report_failure(streams, "could not read the clock: " +
-                                failure_message(session.instrument.last_failure(), session.port));
-  }
-  return reading;
-}
+// What the record of a clock set needs from before it: none when it could
+// not be read.
+struct ClockBefore {
+  std::optional<std::string> instrument;
+  ClockReading clock;
+};
 
-// The local time now; none when the C runtime cannot convert it.
-std::optional<std::tm> local_time_now() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  if (!local) return std::nullopt;
-  return *local;
+std::optional<ClockBefore> read_clock_before(PortSession& session, const Streams& streams) {
+  ClockBefore before;
+  before.instrument = read_instrument_number_reporting(session, streams);
+  if (before.instrument) before.clock = read_clock_reporting(session, streams);
+  if (!before.clock.answered) {
+    report_failure(streams,
+                   "the clock was not set: the archive's record needs the instrument number and the clock before");
+    return std::nullopt;
+  }
+  return before;
 }
 
 }  // namespace
@@ -45,7 +55,7 @@ int run_info(const Invocation& invocation, const Streams& streams) {
     // As Connect does: only an instrument that gave its version is asked
     // for its clock.
     if (info.firmware) {
-      info.clock = read_clock(session, streams);
+      info.clock = read_clock_reporting(session, streams);
     } else {
       report_failure(streams, failure_message(session.instrument.last_failure(), session.port));
     }
@@ -56,21 +66,24 @@ int run_info(const Invocation& invocation, const Streams& streams) {
 
 int run_clock_set(const Invocation& invocation, const Streams& streams) {
   std::string error = "the computer's local time cannot be read";
-  const std::optional<std::tm> time = invocation.time ? parse_time_argument(*invocation.time, error) : local_time_now();
+  const std::optional<std::tm> time = invocation.time ? parse_time_argument(*invocation.time, error) : local_tm_now();
   if (!time) {
     report(streams, "clock set: " + error + "; nothing was sent");
     return kExitUsage;
   }
   return run_on_port(invocation, streams, [&invocation, &streams, &time](PortSession& session) {
-    session.status.phase("setting the clock");
-    const bool confirmed = set_instrument_clock(session.instrument, *time);
-    if (!confirmed) {
-      const LinkFailure failure = session.instrument.last_failure();
-      report_failure(streams, order_failure_message(failure, session.port, "the new time"));
-      if (failure == LinkFailure::silence) return kExitFailed;  // a dead line: nothing more is sent
-    }
-    const ClockReading reading = read_clock(session, streams);
-    streams.out << (invocation.json ? clock_json(reading) : clock_text_output(reading));
-    return reading.answered && confirmed ? kExitDone : kExitFailed;
+    CommandArchive opened = open_command_archive(invocation, streams, ArchiveUse::record);
+    if (opened.failed) return kExitArchive;
+    std::optional<ClockBefore> before;
+    if (opened.archive && !(before = read_clock_before(session, streams))) return kExitFailed;
+    const ClockSetting setting = set_clock_reporting(session, streams, *time);
+    if (setting.line_dead) return kExitFailed;  // nothing more is sent
+    streams.out << (invocation.json ? clock_json(setting.after) : clock_text_output(setting.after));
+    const int exit_code = setting.after.answered && setting.confirmed ? kExitDone : kExitFailed;
+    if (!opened.archive) return exit_code;
+    const bool recorded =
+        record_change(*opened.archive, streams, EventKind::clock_set, session.port, before->instrument,
+                      clock_change_detail(before->clock, setting.after, setting.confirmed, std::nullopt));
+    return recorded ? exit_code : kExitArchive;
   });
 }

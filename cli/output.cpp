@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 
 #include "cli/setting_names.h"
 #include "datalog/csv.h"
@@ -23,13 +24,7 @@ constexpr const char* kFirmwareName = "firmware";
 constexpr const char* kClockName = "clock";
 const std::size_t kInfoNameWidth = std::string(kFirmwareName).size();
 
-// Texts that are not the instrument's (a port's description) are UTF-8
-// already; a byte that is not becomes U+FFFD rather than an exception.
-std::string document(const Json& json) {
-  return json.dump(kJsonIndent, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
-Json json_text(const std::optional<std::string>& text) { return text ? Json(utf8_of_latin1(*text)) : Json(); }
+std::string dumped(const Json& json) { return json.dump(kJsonIndent, ' ', false, Json::error_handler_t::replace); }
 
 std::optional<std::string> shown_clock(const ClockReading& reading) {
   if (!reading.answered) return std::nullopt;
@@ -69,15 +64,38 @@ std::string list_output(const std::vector<std::string>& log_lines) {
 }
 
 std::string readings_json(const std::vector<std::string>& log_lines) {
-  Json readings = Json::array();
-  for_each_reading(log_lines, [&readings](const Reading& reading) {
-    readings.push_back(reading_json(reading));
+  std::ostringstream json;
+  ReadingsJsonWriter writer(json);
+  for_each_reading(log_lines, [&writer](const Reading& reading) {
+    writer.add(reading);
     return true;
   });
-  return document(readings);
+  writer.finish();
+  return json.str();
 }
 
 }  // namespace
+
+// Texts that are not the instrument's (a port's description) are UTF-8
+// already; a byte that is not becomes U+FFFD rather than an exception.
+std::string json_document(const Json& json) { return dumped(json) + "\n"; }
+
+Json json_text(const std::optional<std::string>& bytes) { return bytes ? Json(utf8_of_latin1(*bytes)) : Json(); }
+
+void ReadingsJsonWriter::add(const Reading& reading) {
+  // The element as the array's dump indents it: one level deeper, its
+  // strings holding no line end.
+  std::string element = dumped(reading_json(reading));
+  std::string indented = std::string(any_ ? ",\n" : "[\n") + "  ";
+  for (char character : element) {
+    indented += character;
+    if (character == '\n') indented += "  ";
+  }
+  out_ << indented;
+  any_ = true;
+}
+
+void ReadingsJsonWriter::finish() { out_ << (any_ ? "\n]\n" : "[]\n"); }
 
 std::string aligned_lines(const std::vector<NamedValue>& values, std::size_t min_name_width) {
   std::size_t width = min_name_width;
@@ -111,7 +129,7 @@ std::string info_json(const InstrumentInfo& info) {
   Json json;
   json["firmware"] = json_text(info.firmware);
   add_clock(json, info.clock);
-  return document(json);
+  return json_document(json);
 }
 
 std::string clock_text_output(const ClockReading& reading) {
@@ -121,7 +139,7 @@ std::string clock_text_output(const ClockReading& reading) {
 std::string clock_json(const ClockReading& reading) {
   Json json;
   add_clock(json, reading);
-  return document(json);
+  return json_document(json);
 }
 
 std::string settings_text(const SettingTexts& values) {
@@ -142,7 +160,7 @@ std::string settings_json(const SettingTexts& values) {
       json[kOperatingModeValueKey] = json_text(text ? std::optional(operating_mode_of(*text)) : std::nullopt);
     }
   }
-  return document(json);
+  return json_document(json);
 }
 
 std::string ports_text(const std::vector<SerialPortInfo>& ports) {
@@ -156,7 +174,7 @@ std::string ports_json(const std::vector<SerialPortInfo>& ports) {
   for (const SerialPortInfo& port : ports) {
     json.push_back({{"name", port.name}, {"description", port.description}});
   }
-  return document(json);
+  return json_document(json);
 }
 
 std::string log_output(const std::vector<std::string>& log_lines, LogFormat format) {

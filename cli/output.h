@@ -7,11 +7,15 @@
 // taken as the character of the same number (Latin-1) and nothing is lost.
 // Text output writes the bytes as they came.
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/arguments.h"
+#include "datalog/readings.h"
 #include "instrument/clock.h"
 #include "instrument/settings.h"
 #include "link/serial_port.h"
@@ -20,6 +24,11 @@ struct NamedValue {
   std::string name;
   std::string value;
 };
+
+// A JSON document as 719k writes them: indented, a line end after it.
+std::string json_document(const nlohmann::ordered_json& json);
+// The instrument's bytes as a JSON string; null for none.
+nlohmann::ordered_json json_text(const std::optional<std::string>& bytes);
 
 // One line a value, its name padded to the longest name (or to
 // min_name_width) and two blanks.
@@ -51,6 +60,21 @@ std::string settings_json(const SettingTexts& values);
 
 std::string ports_text(const std::vector<SerialPortInfo>& ports);
 std::string ports_json(const std::vector<SerialPortInfo>& ports);
+
+// The readings as the JSON array of `log download --format json`, written
+// one reading at a time, so that an archive's million readings need no
+// document in memory; the bytes are those of json_document.
+class ReadingsJsonWriter {
+ public:
+  explicit ReadingsJsonWriter(std::ostream& out) : out_(out) {}
+  void add(const Reading& reading);
+  // The closing bracket; "[]" when no reading came.
+  void finish();
+
+ private:
+  std::ostream& out_;
+  bool any_ = false;
+};
 
 // The downloaded log in the chosen format: CSV byte for byte as Export Log
 // writes it, the log list's items one a line, or an array of readings.

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "cli/arguments.h"
+#include "cli/wall_clock.h"
 #include "link/serial_port.h"
 
 namespace {
@@ -66,7 +67,7 @@ StatusLine::StatusLine(std::ostream& err, StatusForm form, Now now, std::functio
     : err_(err),
       form_(form),
       now_(std::move(now)),
-      wall_time_text_(wall_time_text ? std::move(wall_time_text) : local_date_time_now) {
+      wall_time_text_(wall_time_text ? std::move(wall_time_text) : [] { return local_time_text(std::time(nullptr)); }) {
   state_.started = now_();
   state_.last_heard = state_.started;
 }
@@ -173,10 +174,3 @@ StatusForm status_form(bool stderr_is_terminal, bool quiet, bool progress) {
   return StatusForm::live;
 }
 
-std::string local_date_time_now() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  char text[32] = "";
-  if (local) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
-  return text;
-}

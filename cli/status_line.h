@@ -94,6 +94,3 @@ class StatusLine {
 // The form the command line asks for: --progress forces the timestamped
 // form, --quiet turns it off, and otherwise a terminal gets the live line.
 StatusForm status_form(bool stderr_is_terminal, bool quiet, bool progress);
-
-// The local date and time now, "2026-12-07 08:30:01".
-std::string local_date_time_now();

@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <ctime>
 
 #include "cli/arguments.h"
+#include "cli/wall_clock.h"
 #include "datalog/latin1.h"
 
 namespace {
@@ -94,7 +94,7 @@ bool ExchangeTraceFile::open(const std::string& path, const Invocation& invocati
   for (const std::string& argument : invocation.arguments) command_line.push_back(utf8_of_latin1(argument));
   write_line({{"event", "open"},
               {"time", local_time_with_offset_now()},
-              {"program", std::string(kProgramName) + " " + SET719K_VERSION},
+              {"program", program_and_version()},
               {"command_line", command_line},
               {"port", utf8_of_latin1(invocation.port)}});
   return true;
@@ -112,18 +112,6 @@ void ExchangeTraceFile::close(int exit_code) {
   if (!file_.is_open()) return;
   write_line({{"event", "close"}, {"exit_code", exit_code}});
   file_.close();
-}
-
-std::string local_time_with_offset_now() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  if (!local) return std::string();
-  char text[40];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", local);
-  // strftime's %z is "+0100"; ISO 8601's extended form is "+01:00".
-  std::string iso(text, length);
-  if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
-  return iso;
 }
 
 void ExchangeTraceFile::write_line(const nlohmann::ordered_json& event) {

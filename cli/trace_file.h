@@ -54,6 +54,3 @@ class ExchangeTraceFile {
   std::ofstream file_;
   std::chrono::steady_clock::time_point start_;
 };
-
-// The local time now as ISO 8601 with its offset: "2026-12-07T08:30:01+01:00".
-std::string local_time_with_offset_now();

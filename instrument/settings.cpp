@@ -68,9 +68,11 @@ bool access_level_is_valid(const std::string& text) {
   return value >= 1 && value <= 3;
 }
 
-SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on_read) {
+SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on_read,
+                           const SettingSelection& selection) {
   SettingTexts values;
   for (Setting setting : kReadOrder) {
+    if (!selection[static_cast<std::size_t>(setting)]) continue;
     const std::optional<std::string> response = query_response(instrument, entry_of(setting).query);
     if (response) text_of(values, setting) = setting_value_of(setting, *response);
     if (on_read && !on_read(setting, text_of(values, setting))) break;

@@ -81,9 +81,15 @@ bool access_level_is_valid(const std::string& text);
 // not answer). Returning false stops the reads there.
 using SettingReadCallback = std::function<bool(Setting setting, const std::optional<std::string>& value)>;
 
-// Runs the eight queries in the instrument's read order. The values read;
-// a setting whose query failed, or that was not asked for, has none.
-SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on_read);
+// Which settings a read asks for, indexed by Setting.
+using SettingSelection = std::array<bool, kSettingCount>;
+inline constexpr SettingSelection kEverySetting = {true, true, true, true, true, true, true, true};
+
+// Runs the queries of the selected settings in the instrument's read order.
+// The values read; a setting whose query failed, or that was not asked for,
+// has none.
+SettingTexts read_settings(Instrument& instrument, const SettingReadCallback& on_read,
+                           const SettingSelection& selection = kEverySetting);
 
 enum class OrderOutcome { not_sent, confirmed, not_confirmed };
 using SettingOrderOutcomes = std::array<OrderOutcome, kSettingCount>;

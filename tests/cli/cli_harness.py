@@ -17,6 +17,7 @@ import datetime
 import os
 import re
 import shutil
+import sqlite3
 import subprocess
 import time
 import unittest
@@ -155,8 +156,11 @@ def wire_bytes(transcript_path):
 
 def log_lines_handed_back(transcript_path):
     """How many log lines the host has received and handed back so far: the
-    framed lines (the end-of-log line aside) that a host text followed."""
+    framed lines (the end-of-log line aside) that a host text followed, once
+    the log was asked for."""
     entries = read_transcript(transcript_path)
+    asked = [index for index, (who, text) in enumerate(entries) if who == "host" and text == b"GET LOG DATA\r"]
+    entries = entries[asked[0]:] if asked else []
     return sum(1 for (who, text), (next_who, _) in zip(entries, entries[1:])
                if who == "inst" and text.startswith(b"\x02") and text != b"\x02EOT\x03" and next_who == "host")
 
@@ -203,8 +207,8 @@ class CliTest(unittest.TestCase):
                 target.write("\n".join(lines))
         return path
 
-    def start_simulator(self, state_file, options=()):
-        simulator = Simulator(setting("SET719K_SIM"), state_file, options, self.path("transcript.txt"))
+    def start_simulator(self, state_file, options=(), transcript="transcript.txt"):
+        simulator = Simulator(setting("SET719K_SIM"), state_file, options, self.path(transcript))
         self.addCleanup(simulator.stop)
         return simulator
 
@@ -261,6 +265,31 @@ class CliTest(unittest.TestCase):
         """The host sent exactly these command texts, in this order."""
         eventually(lambda: commands_sent(simulator.transcript) == expected, SIMULATOR_CATCH_UP_S)
         self.assertEqual(commands_sent(simulator.transcript), expected)
+
+
+def archive_rows(path, sql, parameters=()):
+    """What Python's own sqlite3 module, a client that is not 719k, reads in
+    the archive; opened read-only, so that it never makes one."""
+    database = sqlite3.connect("file:%s?mode=ro" % path, uri=True)
+    try:
+        return database.execute(sql, parameters).fetchall()
+    finally:
+        database.close()
+
+
+class ArchiveWriteLock:
+    """Another program in the middle of a write to the archive, holding its
+    write lock until released."""
+
+    def __init__(self, path):
+        self.database = sqlite3.connect(path, isolation_level=None, timeout=0)
+        self.database.execute("BEGIN IMMEDIATE")
+
+    def release(self):
+        if self.database:
+            self.database.execute("ROLLBACK")
+            self.database.close()
+            self.database = None
 
 
 def eventually(condition, timeout_s):

@@ -98,6 +98,22 @@ TEST_F(InstrumentSettingsTest, ReadsAllEightInTheInstrumentsOrderAndCallsBackAft
   EXPECT_EQ(text_of(values, Setting::span_concentration), "0100");
 }
 
+TEST_F(InstrumentSettingsTest, ASelectionReadsOnlyItsSettingsStillInTheInstrumentsOrder) {
+  SettingSelection selection{};
+  selection[static_cast<std::size_t>(Setting::span_concentration)] = true;
+  selection[static_cast<std::size_t>(Setting::instrument_number)] = true;
+  const SettingTexts values = read_settings(*instrument, nullptr, selection);
+
+  std::vector<std::string> queries;
+  for (const std::string& write : line.host_writes()) {
+    if (write.rfind("GET ", 0) == 0) queries.push_back(write);
+  }
+  EXPECT_EQ(queries, (std::vector<std::string>{"GET INSTRUMENT NUMBER", "GET SPAN CONCENTRATION"}));
+  EXPECT_EQ(text_of(values, Setting::instrument_number), "000123");
+  EXPECT_EQ(text_of(values, Setting::span_concentration), "0100");
+  EXPECT_FALSE(text_of(values, Setting::alarm_setting));
+}
+
 TEST_F(InstrumentSettingsTest, FailedQueryHasNoValueAndACallbackThatRefusesStopsTheReads) {
   model.faults.silent = true;
   int calls = 0;
