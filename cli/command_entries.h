@@ -11,3 +11,4 @@ int run_config_set(const Invocation& invocation, const Streams& streams);
 int run_clock_set(const Invocation& invocation, const Streams& streams);
 int run_log_download(const Invocation& invocation, const Streams& streams);
 int run_log_erase(const Invocation& invocation, const Streams& streams);
+int run_report(const Invocation& invocation, const Streams& streams);

@@ -17,7 +17,7 @@ constexpr CommandEntry kCommands[] = {
     {CommandName::ports, run_ports},           {CommandName::info, run_info},
     {CommandName::config_get, run_config_get}, {CommandName::config_set, run_config_set},
     {CommandName::clock_set, run_clock_set},   {CommandName::log_download, run_log_download},
-    {CommandName::log_erase, run_log_erase},
+    {CommandName::log_erase, run_log_erase},   {CommandName::report, run_report},
 };
 
 int dispatch(const Invocation& invocation, const Streams& streams) {

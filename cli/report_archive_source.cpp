@@ -1,0 +1,97 @@
+// The report's readings, instruments and events from the survey archive.
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "cli/report_sources.h"
+#include "cli/report_texts.h"
+#include "datalog/reading_values.h"
+
+namespace {
+
+std::string without_blanks_around(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+// The instruments as recorded at the downloads in scope, oldest first, each
+// combination of settings once; an import records none.
+std::vector<ReportInstrument> instruments_of(const std::vector<DownloadSummary>& newest_first,
+                                             const std::set<std::int64_t>& in_scope) {
+  std::vector<ReportInstrument> instruments;
+  for (auto download = newest_first.rbegin(); download != newest_first.rend(); ++download) {
+    const DownloadInfo& info = download->info;
+    if (!in_scope.count(download->id) || (!info.settings && !info.firmware)) continue;
+    ReportInstrument instrument{info.instrument.value_or(""), info.firmware.value_or(""), "", "", ""};
+    if (const std::optional<DownloadSettings>& settings = info.settings) {
+      instrument.number = settings->instrument;
+      instrument.span = settings->span;
+      instrument.response_factor = settings->response_factor;
+      instrument.alarm = settings->alarm;
+    }
+    const auto same = [&instrument](const ReportInstrument& known) {
+      return std::tie(known.number, known.firmware, known.span, known.response_factor, known.alarm) ==
+             std::tie(instrument.number, instrument.firmware, instrument.span, instrument.response_factor,
+                      instrument.alarm);
+    };
+    if (std::none_of(instruments.begin(), instruments.end(), same)) instruments.push_back(instrument);
+  }
+  return instruments;
+}
+
+// The events of the instruments in scope within the period: the filter's
+// bounds where given, else the first and the last reading's minute.
+std::vector<ReportEvent> events_of(Archive& archive, const std::vector<ReportReading>& readings,
+                                   const ReadingFilter& filter) {
+  std::set<std::string> instruments;
+  std::optional<std::string> first, last;
+  for (const ReportReading& reading : readings) {
+    instruments.insert(without_blanks_around(reading.instrument));
+    if (!reading.datetime_iso) continue;
+    if (!first || *reading.datetime_iso < *first) first = reading.datetime_iso;
+    if (!last || *reading.datetime_iso > *last) last = reading.datetime_iso;
+  }
+  std::vector<ReportEvent> events;
+  if (readings.empty()) return events;
+  EventFilter period;
+  if (const std::optional<std::string> since = filter.since_iso ? filter.since_iso : first) {
+    period.since = utc_bound_of_local_minute(*since, false);
+  }
+  if (const std::optional<std::string> until = filter.until_iso ? filter.until_iso : last) {
+    period.until = utc_bound_of_local_minute(*until, true);
+  }
+  for (const ArchivedEvent& archived : archive.events(period)) {
+    if (!archived.event.instrument || !instruments.count(without_blanks_around(*archived.event.instrument))) continue;
+    if (std::optional<ReportEvent> event = report_event_of(archived)) events.push_back(std::move(*event));
+  }
+  return events;
+}
+
+}  // namespace
+
+ReportInput report_input_of_archive(Archive& archive, const ReadingFilter& filter, const CancelToken& stop) {
+  const std::vector<DownloadSummary> downloads = archive.downloads();
+  std::map<std::int64_t, std::optional<double>> alarm_of_download;
+  for (const DownloadSummary& download : downloads) {
+    const std::optional<DownloadSettings>& settings = download.info.settings;
+    alarm_of_download[download.id] = settings ? reading_ppm_value(settings->alarm) : std::nullopt;
+  }
+  ReportInput input;
+  input.events_known = true;
+  std::set<std::int64_t> downloads_in_scope;
+  archive.for_each_reading(filter, [&](const ArchivedReading& archived) {
+    const Reading& reading = archived.reading;
+    const LogHeaderValues& header = reading.header;
+    downloads_in_scope.insert(archived.download_id);
+    input.readings.push_back(ReportReading{header.instrument_number, header.user_id, header.mode, reading.date_time,
+                                           reading.location, reading.ppm, reading.status, archived.datetime_iso,
+                                           archived.ppm_value, alarm_of_download[archived.download_id]});
+    return !stop.requested();
+  });
+  input.instruments = instruments_of(downloads, downloads_in_scope);
+  input.events = events_of(archive, input.readings, filter);
+  return input;
+}
