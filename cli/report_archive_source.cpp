@@ -48,8 +48,13 @@ std::vector<ReportEvent> events_of(Archive& archive, const std::vector<ReportRea
                                    const ReadingFilter& filter) {
   std::set<std::string> instruments;
   std::optional<std::string> first, last;
+  const std::string* previous_instrument = nullptr;
   for (const ReportReading& reading : readings) {
-    instruments.insert(without_blanks_around(reading.instrument));
+    // A log's readings come in runs of one instrument: one look per run.
+    if (!previous_instrument || *previous_instrument != reading.instrument) {
+      instruments.insert(without_blanks_around(reading.instrument));
+      previous_instrument = &reading.instrument;
+    }
     if (!reading.datetime_iso) continue;
     if (!first || *reading.datetime_iso < *first) first = reading.datetime_iso;
     if (!last || *reading.datetime_iso > *last) last = reading.datetime_iso;
@@ -75,20 +80,32 @@ std::vector<ReportEvent> events_of(Archive& archive, const std::vector<ReportRea
 ReportInput report_input_of_archive(Archive& archive, const ReadingFilter& filter, const CancelToken& stop) {
   const std::vector<DownloadSummary> downloads = archive.downloads();
   std::map<std::int64_t, std::optional<double>> alarm_of_download;
+  std::size_t archived_readings = 0;
   for (const DownloadSummary& download : downloads) {
     const std::optional<DownloadSettings>& settings = download.info.settings;
     alarm_of_download[download.id] = settings ? reading_ppm_value(settings->alarm) : std::nullopt;
+    archived_readings += static_cast<std::size_t>(download.new_readings);
   }
   ReportInput input;
   input.events_known = true;
+  // Room for every reading the archive holds: a million readings moved at
+  // each doubling cost as much as reading them. Pages never written stay
+  // address space only.
+  input.readings.reserve(archived_readings);
   std::set<std::int64_t> downloads_in_scope;
+  std::int64_t download_id = 0;
+  std::optional<double> alarm_ppm;
   archive.for_each_reading(filter, [&](const ArchivedReading& archived) {
     const Reading& reading = archived.reading;
     const LogHeaderValues& header = reading.header;
-    downloads_in_scope.insert(archived.download_id);
+    if (archived.download_id != download_id || downloads_in_scope.empty()) {
+      download_id = archived.download_id;
+      downloads_in_scope.insert(download_id);
+      alarm_ppm = alarm_of_download[download_id];
+    }
     input.readings.push_back(ReportReading{header.instrument_number, header.user_id, header.mode, reading.date_time,
                                            reading.location, reading.ppm, reading.status, archived.datetime_iso,
-                                           archived.ppm_value, alarm_of_download[archived.download_id]});
+                                           archived.ppm_value, alarm_ppm});
     return !stop.requested();
   });
   input.instruments = instruments_of(downloads, downloads_in_scope);
