@@ -16,7 +16,7 @@ namespace {
 std::string add_file_readings(const std::string& path, const ReadingFilter& filter, const CancelToken& stop,
                               ReportInput& input) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) return "cannot read " + path + ": " + std::strerror(errno);
+  if (!file) return "cannot read " + path + ": " + (errno == ENOENT ? "no such file" : std::strerror(errno));
   ArchivedReading candidate;
   const CsvReadResult result = read_csv_readings(file, [&](const Reading& reading) {
     candidate.reading = reading;
