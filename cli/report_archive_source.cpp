@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string without_blanks_around(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
-}
-
 // The instruments as recorded at the downloads in scope, oldest first, each
 // combination of settings once; an import records none.
 std::vector<ReportInstrument> instruments_of(const std::vector<DownloadSummary>& newest_first,
@@ -52,7 +46,7 @@ std::vector<ReportEvent> events_of(Archive& archive, const std::vector<ReportRea
   for (const ReportReading& reading : readings) {
     // A log's readings come in runs of one instrument: one look per run.
     if (!previous_instrument || *previous_instrument != reading.instrument) {
-      instruments.insert(without_blanks_around(reading.instrument));
+      instruments.insert(reading.instrument);
       previous_instrument = &reading.instrument;
     }
     if (!reading.datetime_iso) continue;
@@ -68,8 +62,16 @@ std::vector<ReportEvent> events_of(Archive& archive, const std::vector<ReportRea
   if (const std::optional<std::string> until = filter.until_iso ? filter.until_iso : last) {
     period.until = utc_bound_of_local_minute(*until, true);
   }
+  // One reading of each instrument, to ask the filter's rule whether an
+  // event's instrument number is one of theirs.
+  std::vector<ArchivedReading> one_of_each(instruments.size());
+  auto reading = one_of_each.begin();
+  for (const std::string& instrument : instruments) (reading++)->reading.header.instrument_number = instrument;
   for (const ArchivedEvent& archived : archive.events(period)) {
-    if (!archived.event.instrument || !instruments.count(without_blanks_around(*archived.event.instrument))) continue;
+    ReadingFilter of_instrument;
+    of_instrument.instrument = archived.event.instrument;
+    const auto in_scope = [&of_instrument](const ArchivedReading& one) { return filter_admits(of_instrument, one); };
+    if (!archived.event.instrument || std::none_of(one_of_each.begin(), one_of_each.end(), in_scope)) continue;
     if (std::optional<ReportEvent> event = report_event_of(archived)) events.push_back(std::move(*event));
   }
   return events;
