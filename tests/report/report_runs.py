@@ -23,13 +23,9 @@ def run(*command, **options):
     return subprocess.run(command, check=True, capture_output=True, timeout=RUN_TIMEOUT_S, **options)
 
 
-def sample_log():
-    return read_log(setting("SET719K_SAMPLE_STATE"))
-
-
 def write_sample_csv(path):
     with open(path, "wb") as target:
-        target.write(expected_export(sample_log()))
+        target.write(expected_export(read_log(setting("SET719K_SAMPLE_STATE"))))
     return path
 
 

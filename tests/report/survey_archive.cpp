@@ -11,7 +11,6 @@
 // Times are local times of this process's time zone, stored in UTC as the
 // archive keeps them.
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -45,13 +44,6 @@ std::string utc_of(const LocalTime& local) {
   return text;
 }
 
-std::string host_clock_of(const LocalTime& local) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", local.year, local.month, local.day, local.hour,
-                local.minute, local.second);
-  return text;
-}
-
 DownloadRecord download_at(const LocalTime& local, const DownloadSettings& settings, const std::string& firmware,
                            const std::vector<std::string>& lines) {
   DownloadInfo info;
@@ -60,7 +52,7 @@ DownloadRecord download_at(const LocalTime& local, const DownloadSettings& setti
   info.program = "719k 1.0.0";
   info.instrument = settings.instrument;
   info.firmware = firmware;
-  info.host_clock = host_clock_of(local);
+  info.host_clock = info.started_at;  // the report does not read it
   info.settings = settings;
   info.complete = true;
   return DownloadRecord{info, lines};
