@@ -110,6 +110,10 @@ struct ArchivedReading {
   std::int64_t download_id = 0;
 };
 
+// The filter's rule for readings that are not in an archive (a CSV file's),
+// the same that for_each_reading applies; the reading's id is not looked at.
+bool filter_admits(const ReadingFilter& filter, const ArchivedReading& reading);
+
 enum class EventKind { config_set, clock_set, erase, collect };
 
 // The kind's name in the archive ("config_set", ...); none for another text.

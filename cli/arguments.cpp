@@ -205,7 +205,7 @@ void add_report_command(CLI::App& app, Invocation& invocation, std::map<CLI::App
                                  "One HTML page of the survey with charts, from CSV files or else the archive");
   report->add_option("files", invocation.files, "FILE.csv written by Export Log or 719k (default: the archive)");
   report->add_option("-o,--output", invocation.output_path, "Write to FILE instead of standard output");
-  report->add_flag("--open", invocation.open, "Also open the page in the default browser");
+  report->add_flag("--open", invocation.open, "Also open the written page (-o FILE) in the default browser");
   add_filter_options(*report, invocation.filters);
   report->add_option("--leak-ppm", invocation.leak_ppm,
                      "PPM at or above which a reading is a leak (default: each download's alarm setting)")

@@ -17,3 +17,4 @@ int run_archive_readings(const Invocation& invocation, const Streams& streams);
 int run_archive_history(const Invocation& invocation, const Streams& streams);
 int run_archive_import(const Invocation& invocation, const Streams& streams);
 int run_archive_check(const Invocation& invocation, const Streams& streams);
+int run_report(const Invocation& invocation, const Streams& streams);

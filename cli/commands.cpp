@@ -20,7 +20,7 @@ constexpr CommandEntry kCommands[] = {
     {CommandName::log_erase, run_log_erase},   {CommandName::collect, run_collect},
     {CommandName::archive_list, run_archive_list},         {CommandName::archive_readings, run_archive_readings},
     {CommandName::archive_history, run_archive_history},   {CommandName::archive_import, run_archive_import},
-    {CommandName::archive_check, run_archive_check},
+    {CommandName::archive_check, run_archive_check},       {CommandName::report, run_report},
 };
 
 int dispatch(const Invocation& invocation, const Streams& streams) {

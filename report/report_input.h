@@ -43,5 +43,5 @@ struct ReportOptions {
   std::optional<double> leak_ppm;  // overrides every recorded alarm setting
   std::string made_at;             // local time, e.g. "2026-12-07 19:30"
   std::string program;             // e.g. "719k 1.1.0"
-  std::string listing_hint;        // the command that lists every reading in scope
+  std::string listing_hint;        // the command that lists every reading in scope; empty: the source's files
 };

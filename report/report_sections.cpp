@@ -213,9 +213,9 @@ void append_readings_section(std::string& page, const ReportFacts& facts) {
   if (readings.size() > kMostReadingsListed) {
     page += "<p>The " + format_count(readings.size()) + " readings in scope are more than this page lists (" +
             format_count(kMostReadingsListed) + " at most).";
-    if (!facts.options.listing_hint.empty()) {
-      page += " To list them all: <code>" + caller_text(facts.options.listing_hint) + "</code>";
-    }
+    page += facts.options.listing_hint.empty()
+                ? std::string(" The files this report was made from list them all.")
+                : " To list them all: <code>" + caller_text(facts.options.listing_hint) + "</code>";
     page += "</p>\n</section>\n";
     return;
   }

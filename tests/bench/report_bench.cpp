@@ -24,7 +24,7 @@ ReportOptions bench_options() {
   ReportOptions options;
   options.made_at = "2026-12-07 19:30";
   options.program = "719k bench";
-  options.listing_hint = "719k report --list-readings";
+  options.listing_hint = "719k archive readings";
   return options;
 }
 

@@ -117,6 +117,10 @@ TEST(ReportPage, EventsOnlyFromAnArchiveAndEveryReadingListedUpToTheLimit) {
   EXPECT_NE(section_of(page, "readings").find("10,001 readings in scope"), std::string::npos);
   EXPECT_NE(section_of(page, "readings").find("<code>719k report --list</code>"), std::string::npos);
   EXPECT_NE(section_of(page, "events").find("No events were recorded."), std::string::npos);
+
+  options.listing_hint.clear();  // a report of files
+  EXPECT_NE(section_of(make_report_html(input, options), "readings").find("The files this report was made from"),
+            std::string::npos);
 }
 
 TEST(ReportPage, ACrowdedDayIsDrawnAsItsKeptPointsEachWithItsTitle) {

@@ -29,7 +29,7 @@ constexpr int kAreas = 5;
 constexpr int kLocationsPerArea = 40;
 constexpr int kLeakyEvery = 25;  // every 25th location leaks now and then
 constexpr int kDayStartSeconds = 7 * 3600;
-constexpr int kDayEndSeconds = 17 * 3600;
+constexpr int kDayEndSeconds = kDownloadHour * 3600;
 constexpr int kShortestStaySeconds = 60;
 constexpr int kLongestStaySeconds = 240;
 constexpr int kShortestWalkSeconds = 30;
@@ -68,12 +68,11 @@ class Survey {
     Date date{2026, 11, 2};
     for (const CrewMember& member : kCrew) {
       survey_.instruments.push_back({member.instrument, "3.1", "0100", "1.00", member.alarm});
-      add_event(date, kDayStartSeconds - 600, member.instrument, "clock set", "set to the computer's time");
     }
     for (int day = 0; day < shape_.days && readings_ < shape_.most_readings; ++day, date = next_day(date)) {
       for (const CrewMember& member : kCrew) {
-        walk_one_day(date, member);
-        add_event(date, kDayEndSeconds + 900, member.instrument, "log erased", "after the day's download");
+        survey_.downloads.push_back({member.instrument, date.year, date.month, date.day, {}});
+        walk_one_day(date, member, survey_.downloads.back().log_lines);
       }
     }
     return survey_;
@@ -100,18 +99,11 @@ class Survey {
     return ppm < alarm ? "OK" : ppm < 10 * alarm ? "HIGH" : "ALARM";
   }
 
-  void add_event(Date date, int seconds, const char* instrument, const char* kind, const char* detail) {
-    char at[32];
-    std::snprintf(at, sizeof at, "%04d-%02d-%02dT%02d:%02d", date.year, date.month, date.day, seconds / 3600,
-                  seconds / 60 % 60);
-    survey_.events.push_back({at, instrument, kind, detail});
-  }
-
-  void walk_one_day(Date date, const CrewMember& member) {
-    for (const char* heading : {kReceivedBanner, kShortColumnHeader}) survey_.log_lines.push_back(heading);
-    survey_.log_lines.push_back(std::string(" I...............") + member.instrument);
-    survey_.log_lines.push_back(std::string(" U...............") + member.user_id);
-    survey_.log_lines.push_back(" O...............M1");
+  void walk_one_day(Date date, const CrewMember& member, std::vector<std::string>& log_lines) {
+    for (const char* heading : {kReceivedBanner, kShortColumnHeader}) log_lines.push_back(heading);
+    log_lines.push_back(std::string(" I...............") + member.instrument);
+    log_lines.push_back(std::string(" U...............") + member.user_id);
+    log_lines.push_back(" O...............M1");
     const double alarm = *reading_ppm_value(member.alarm);
     int seconds = kDayStartSeconds + between(0, 600);
     while (seconds < kDayEndSeconds && readings_ < shape_.most_readings) {
@@ -124,7 +116,7 @@ class Survey {
         char line[64];
         std::snprintf(line, sizeof line, "%02d/%02d/%02d %02d%02d   %s      %4.0f    %s", date.month, date.day,
                       date.year % 100, seconds / 3600, seconds / 60 % 60, name.c_str(), ppm, status_of(ppm, alarm));
-        survey_.log_lines.push_back(line);
+        log_lines.push_back(line);
       }
       seconds += between(kShortestWalkSeconds, kLongestWalkSeconds);
     }
@@ -146,14 +138,15 @@ ReportInput report_input_of(const GeneratedSurvey& survey) {
     alarm_of_instrument[instrument.number] = *reading_ppm_value(instrument.alarm);
   }
   ReportInput input;
-  for_each_reading(survey.log_lines, [&](const Reading& reading) {
-    const auto alarm = alarm_of_instrument.find(reading.header.instrument_number);
-    input.readings.push_back(report_reading_of(
-        reading, alarm == alarm_of_instrument.end() ? std::nullopt : std::optional<double>(alarm->second)));
-    return true;
-  });
+  for (const GeneratedDownload& download : survey.downloads) {
+    for_each_reading(download.log_lines, [&](const Reading& reading) {
+      const auto alarm = alarm_of_instrument.find(reading.header.instrument_number);
+      input.readings.push_back(report_reading_of(
+          reading, alarm == alarm_of_instrument.end() ? std::nullopt : std::optional<double>(alarm->second)));
+      return true;
+    });
+  }
   input.instruments = survey.instruments;
-  input.events = survey.events;
   input.events_known = true;
   input.source = "generated survey";
   return input;

@@ -7,9 +7,10 @@
 // elsewhere rarely does, which makes a few leaks in a thousand readings.
 // One instrument's alarm is set to 100 ppm, the others' to 50 ppm.
 //
-// The log lines are as the instrument sends them, so the report is made the
-// way a caller makes it: walk the lines, convert each reading. Deterministic
-// for a given shape.
+// The log lines are as the instrument sends them, one download per
+// instrument and day, so a report is made the way a caller makes it: store
+// the downloads in an archive, or walk the lines and convert each reading.
+// Deterministic for a given shape.
 
 #include <cstddef>
 #include <string>
@@ -23,14 +24,22 @@ struct SurveyShape {
   std::size_t most_readings;  // the survey stops after this many
 };
 
-struct GeneratedSurvey {
+struct GeneratedDownload {
+  std::string instrument;  // the number
+  int year, month, day;    // of the day's survey, downloaded at its end
   std::vector<std::string> log_lines;
-  std::vector<ReportInstrument> instruments;
-  std::vector<ReportEvent> events;
 };
+
+struct GeneratedSurvey {
+  std::vector<GeneratedDownload> downloads;  // by day, the crew's order within a day
+  std::vector<ReportInstrument> instruments;
+};
+
+// The hour of the day's download, after the last reading.
+inline constexpr int kDownloadHour = 17;
 
 GeneratedSurvey generate_survey(const SurveyShape& shape);
 
 // The report's input from a survey's lines, each reading with its
-// instrument's recorded alarm setting.
+// instrument's recorded alarm setting, as from an archive without events.
 ReportInput report_input_of(const GeneratedSurvey& survey);

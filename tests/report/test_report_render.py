@@ -1,13 +1,14 @@
-"""The report pages as a browser shows them: the sample instrument's log and
-a generated survey of four days (over 10,000 readings, so the table of every
-reading is left out and the days' charts are reduced), rendered headless by
-Chromium to PDF on A4 and Letter and to PNG at a phone's and a desktop's
-width, and read back with Poppler, ImageMagick and tidy.
+"""Reports made by `719k report` as a browser shows them: the sample
+instrument's log from its CSV export (--leak-ppm) and from an archive that
+holds its download with the alarm setting, and a generated survey of four
+days in an archive (over 10,000 readings, so the table of every reading is
+left out and the days' charts are reduced), rendered headless by Chromium
+to PDF on A4 and Letter and to PNG at a phone's and a desktop's width, and
+read back with Poppler, ImageMagick and tidy.
 
-Run by ctest (label "report") with REPORT_SAMPLE, the report_sample program,
-and SAMPLE_STATE, the sample instrument's state file. The probes injected
-into copies of the pages (a script that measures, a style that picks the
-paper or hides sections) exist only here, never in a report."""
+Run by ctest (label "report"); report_runs.py makes the sources. The probes
+injected into copies of the pages (a script that measures, a style that
+picks the paper or hides sections) exist only here, never in a report."""
 
 import html.parser
 import os
@@ -15,6 +16,9 @@ import re
 import subprocess
 import tempfile
 import unittest
+
+from report_runs import (SAMPLE_ALARM_PPM, report, write_generated_archive, write_sample_archive,
+                         write_sample_csv)
 
 CHROMIUM = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
             "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -50,15 +54,23 @@ def run(*command, **options):
 
 
 class Pages:
-    """A work folder with the two pages and what was made from them."""
+    """A work folder with the three pages and what was made from them."""
 
     def __init__(self):
         self.folder = tempfile.TemporaryDirectory(prefix="report_render_")
-        self.sample = self.path("sample.html")
-        self.generated = self.path("generated.html")
-        run(os.environ["REPORT_SAMPLE"], "sample", os.environ["SAMPLE_STATE"], self.sample)
-        run(os.environ["REPORT_SAMPLE"], "generated", str(GENERATED_DAYS), "30", self.generated)
+        self.sample = self.report("sample.html", write_sample_csv(self.path("sample.csv")),
+                                  "--leak-ppm", str(SAMPLE_ALARM_PPM))
+        self.generated_archive = write_generated_archive(self.path("generated.sqlite"), GENERATED_DAYS, 30)
+        self.generated = self.report("generated.html", "--archive", self.generated_archive)
+        self.sample_archive = self.report("sample_archive.html", "--archive",
+                                          write_sample_archive(self.path("sample.sqlite")))
         self.runs = 0
+
+    def report(self, name, *sources):
+        run = report("report", "-o", self.path(name), *sources)
+        if run.returncode != 0:
+            raise RuntimeError("719k report failed: %s" % run.stderr.decode())
+        return self.path(name)
 
     def path(self, name):
         return os.path.join(self.folder.name, name)
@@ -161,7 +173,7 @@ class ReportRendering(unittest.TestCase):
         cls.pages.folder.cleanup()
 
     def test_pages_are_valid_html5_self_contained_and_without_script(self):
-        for page in (self.pages.sample, self.pages.generated):
+        for page in (self.pages.sample, self.pages.sample_archive, self.pages.generated):
             with self.subTest(page=os.path.basename(page)):
                 # tidy exits 1 on warnings (a misnested or unclosed element), 2 on errors.
                 tidy = subprocess.run(["tidy", "-q", "-errors", page], capture_output=True, timeout=60)
@@ -176,21 +188,26 @@ class ReportRendering(unittest.TestCase):
                         self.assertTrue(value.startswith("#"), (name, value))
                 self.assertNotRegex(text, r"https?:|//|url\(|@import")
 
-    def test_printed_sample_holds_the_summary_and_leak_list_each_section_on_a_new_page(self):
-        pages = pdf_pages_text(self.pages.pdf(self.pages.sample, "sample.pdf"))
-        first_lines = [first_line(page) for page in pages]
-        for heading in SECTION_HEADINGS:
-            self.assertIn(heading, first_lines)
-        summary = section_text(pages, "Summary by location")
-        # Location, highest and when, leaks, readings, mean, last and when.
-        self.assertRegex(summary, r"A00021\s+1050\s+2008-05-23 15:51\s+3\s+6\s+280\.8\s+1050\s+2008-05-23 15:51")
-        self.assertRegex(summary, r"C00310\s+512\s+2008-05-23 16:05\s+2\s+5\s+137\.4\s+2\s+2008-05-23 16:52")
-        leaks = section_text(pages, "Leaks")
-        groups = re.findall(r"^\s*([A-C]\d{5}) (\d+) leaks?$", leaks, re.MULTILINE)
-        self.assertEqual(groups, [("A00021", "3"), ("B00102", "3"), ("C00311", "3"), ("A00017", "3"),
-                                  ("A00018", "4"), ("C00310", "2"), ("C00315", "4")])
-        self.assertRegex(leaks, r"2008-05-23 14:38\s+1050\s+50\s+ALARM\s+000123\s+000000042")
-        self.assertEqual(len(re.findall(r"^\s*2008-05-23 \d\d:\d\d\s+\d+\s+50\s", leaks, re.MULTILINE)), 22)
+    def test_printed_samples_hold_the_summary_and_leak_list_each_section_on_a_new_page(self):
+        for page in (self.pages.sample, self.pages.sample_archive):
+            with self.subTest(page=os.path.basename(page)):
+                pages = pdf_pages_text(self.pages.pdf(page, os.path.basename(page) + ".pdf"))
+                first_lines = [first_line(printed) for printed in pages]
+                for heading in SECTION_HEADINGS:
+                    self.assertIn(heading, first_lines)
+                summary = section_text(pages, "Summary by location")
+                # Location, highest and when, leaks, readings, mean, last and when.
+                self.assertRegex(summary, r"A00021\s+1050\s+2008-05-23 15:51\s+3\s+6\s+280\.8\s+1050\s+"
+                                          r"2008-05-23 15:51")
+                self.assertRegex(summary, r"C00310\s+512\s+2008-05-23 16:05\s+2\s+5\s+137\.4\s+2\s+"
+                                          r"2008-05-23 16:52")
+                leaks = section_text(pages, "Leaks")
+                groups = re.findall(r"^\s*([A-C]\d{5}) (\d+) leaks?$", leaks, re.MULTILINE)
+                self.assertEqual(groups, [("A00021", "3"), ("B00102", "3"), ("C00311", "3"), ("A00017", "3"),
+                                          ("A00018", "4"), ("C00310", "2"), ("C00315", "4")])
+                self.assertRegex(leaks, r"2008-05-23 14:38\s+1050\s+50\s+ALARM\s+000123\s+000000042")
+                self.assertEqual(len(re.findall(r"^\s*2008-05-23 \d\d:\d\d\s+\d+\s+50\s", leaks, re.MULTILINE)),
+                                 22)
 
     def test_printed_pages_fit_a4_and_letter_whole_with_table_headers_repeated(self):
         # Chromium clips what runs past the printed page's width and leaves
@@ -213,6 +230,9 @@ class ReportRendering(unittest.TestCase):
                 self.assertEqual(len(re.findall(r"\b17:00\b", charts)), GENERATED_DAYS)
                 self.assertEqual(len(re.findall(r"\b100 ppm\b", charts)), GENERATED_DAYS)
                 self.assertIn("more than this page lists", text)
+        with open(self.pages.generated, encoding="utf-8") as page:
+            hint = re.search(r"To list them all: <code>(.*?)</code>", page.read())
+        self.assertEqual(hint and hint.group(1), "719k --archive %s archive readings" % self.pages.generated_archive)
 
     def test_charts_are_drawn_one_per_day_with_readings_and_leaks(self):
         for page, days, height in ((self.pages.sample, 1, 1200), (self.pages.generated, GENERATED_DAYS, 2400)):
