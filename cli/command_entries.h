@@ -12,6 +12,7 @@ int run_clock_set(const Invocation& invocation, const Streams& streams);
 int run_log_download(const Invocation& invocation, const Streams& streams);
 int run_log_erase(const Invocation& invocation, const Streams& streams);
 int run_collect(const Invocation& invocation, const Streams& streams);
+int run_dock(const Invocation& invocation, const Streams& streams);
 int run_archive_list(const Invocation& invocation, const Streams& streams);
 int run_archive_readings(const Invocation& invocation, const Streams& streams);
 int run_archive_history(const Invocation& invocation, const Streams& streams);

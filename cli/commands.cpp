@@ -21,6 +21,7 @@ constexpr CommandEntry kCommands[] = {
     {CommandName::archive_list, run_archive_list},         {CommandName::archive_readings, run_archive_readings},
     {CommandName::archive_history, run_archive_history},   {CommandName::archive_import, run_archive_import},
     {CommandName::archive_check, run_archive_check},       {CommandName::report, run_report},
+    {CommandName::dock, run_dock},
 };
 
 int dispatch(const Invocation& invocation, const Streams& streams) {

@@ -1,13 +1,13 @@
 #include "cli/report_texts.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <utility>
 
 #include "cli/time_argument.h"
+#include "cli/wall_clock.h"
 
 namespace {
 
@@ -16,9 +16,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* kChangeArrow = " \xE2\x86\x92 ";  // U+2192
 constexpr const char* kChangePairs[][2] = {{"old", "new"}, {"before", "after"}};
-constexpr const char* kUtcSecondFormat = "%Y-%m-%dT%H:%M:%SZ";
 constexpr const char* kLocalMinuteFormat = "%Y-%m-%dT%H:%M";
-constexpr int kSecondsPerDay = 86400;
 // What may stand bare in a shown command; anything else is quoted.
 constexpr const char* kBareCharacters = "-_.:/\\+@,=";
 
@@ -54,32 +52,13 @@ std::string value_text(const Json& value) {
   return text;
 }
 
-// Days since 1970-01-01 of a date of the Gregorian calendar (H. Hinnant's
-// days_from_civil): UTC to time_t without timegm, which Windows lacks.
-long long days_since_epoch(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long year_of_era = year - era * 400;
-  const long long day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long long day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-// "2026-05-04T08:02:00Z" (seconds and fraction optional) as local time to
-// the minute; none for another text.
+// "2026-05-04T08:02:00Z", as 719k writes the archive's times, as local time
+// to the minute; none for another text.
 std::optional<std::string> local_minute_of_utc(const std::string& utc_iso) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  char separator = 0;
-  if (std::sscanf(utc_iso.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &year, &month, &day, &separator, &hour, &minute,
-                  &second) < 6 ||
-      separator != 'T' || utc_iso.back() != 'Z') {
-    return std::nullopt;
-  }
-  const std::time_t time = static_cast<std::time_t>(days_since_epoch(year, month, day) * kSecondsPerDay + hour * 3600 +
-                                                    minute * 60 + second);
-  const std::tm* local = std::localtime(&time);
+  const std::optional<std::time_t> time = time_of_utc_iso(utc_iso);
+  const std::optional<std::tm> local = time ? local_tm_of(*time) : std::nullopt;
   char text[32];
-  if (!local || std::strftime(text, sizeof text, kLocalMinuteFormat, local) == 0) return std::nullopt;
+  if (!local || std::strftime(text, sizeof text, kLocalMinuteFormat, &*local) == 0) return std::nullopt;
   return std::string(text);
 }
 
@@ -125,10 +104,8 @@ std::optional<std::string> utc_bound_of_local_minute(const std::string& local_is
   local->tm_sec = last_second ? 59 : 0;
   local->tm_isdst = -1;  // the zone's rule for that date, not today's
   const std::time_t time = std::mktime(&*local);
-  const std::tm* utc = time == -1 ? nullptr : std::gmtime(&time);
-  char text[32];
-  if (!utc || std::strftime(text, sizeof text, kUtcSecondFormat, utc) == 0) return std::nullopt;
-  return std::string(text);
+  if (time == static_cast<std::time_t>(-1)) return std::nullopt;
+  return utc_iso_of(time);
 }
 
 std::string archive_listing_command(const Invocation& invocation) {

@@ -14,6 +14,7 @@ using Json = nlohmann::ordered_json;
 
 const char* exchange_name(TraceExchange exchange) {
   switch (exchange) {
+    case TraceExchange::attention: return "attention";
     case TraceExchange::query: return "query";
     case TraceExchange::order: return "order";
     case TraceExchange::log_transfer: return "log_transfer";

@@ -81,28 +81,28 @@ std::optional<std::time_t> time_of_utc_iso(const std::string& text) {
   return static_cast<std::time_t>(days * kSecondsPerDay + hour * kSecondsPerHour + minute * kSecondsPerMinute + second);
 }
 
+std::optional<std::tm> local_tm_of(std::time_t time) {
+  std::tm local{};
+  if (!localtime_r(&time, &local)) return std::nullopt;
+  return local;
+}
+
 std::string local_time_text(std::time_t time) {
-  const std::tm* local = std::localtime(&time);
+  const std::optional<std::tm> local = local_tm_of(time);
   char text[32] = "";
-  if (local) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
+  if (local) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &*local);
   return text;
 }
 
 std::string local_time_with_offset_now() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
+  const std::optional<std::tm> local = local_tm_now();
   if (!local) return std::string();
   char text[40];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", local);
+  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &*local);
   // strftime's %z is "+0100"; ISO 8601's extended form is "+01:00".
   std::string iso(text, length);
   if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
   return iso;
 }
 
-std::optional<std::tm> local_tm_now() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  if (!local) return std::nullopt;
-  return *local;
-}
+std::optional<std::tm> local_tm_now() { return local_tm_of(std::time(nullptr)); }

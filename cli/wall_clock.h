@@ -6,7 +6,9 @@
 //
 // UTC is worked out from the seconds since 1970 with the civil calendar's
 // arithmetic, not with gmtime or timegm, which keep a shared buffer or are
-// not on every platform. Nothing here parses the instrument's clock.
+// not on every platform; local time comes from localtime_r, so that the
+// threads of dock may ask at once. Nothing here parses the instrument's
+// clock.
 
 #include <ctime>
 #include <optional>
@@ -26,5 +28,6 @@ std::string local_time_text(std::time_t time);
 // The local time now as ISO 8601 with its offset: "2026-12-07T08:30:01+01:00".
 std::string local_time_with_offset_now();
 
-// The local time now as the C runtime breaks it down; none when it cannot.
+// The local time as the C runtime breaks it down; none when it cannot.
+std::optional<std::tm> local_tm_of(std::time_t time);
 std::optional<std::tm> local_tm_now();

@@ -21,7 +21,7 @@ enum class TraceEventKind {
   exchange_ended,    // text: the result ("Done", the response line, the order text), or "err" when !succeeded
 };
 
-enum class TraceExchange { query, order, log_transfer };
+enum class TraceExchange { attention, query, order, log_transfer };
 
 enum class TraceStage {
   attention,             // "!" for the attention byte

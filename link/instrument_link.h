@@ -1,6 +1,7 @@
 #pragma once
 // The link over one open serial port: the instrument's two kinds of
 // transaction and its log transfer (link/transaction.h, link/log_transfer.h),
+// and the bare attention exchange that asks whether an instrument is there,
 // each a call that returns its result as a value.
 //
 // The link owns what an exchange needs (the receive buffer, the trace sink);
@@ -41,6 +42,11 @@ using LineExchangeCallback = std::function<void(std::size_t lines_acknowledged)>
 class InstrumentLink {
  public:
   explicit InstrumentLink(SerialPort& port, ExchangeTraceSink trace = nullptr);
+
+  // The attention byte once, and at most one wait of the link time-out for
+  // its acknowledgement: whether an instrument answers on the port. Nothing
+  // is retried; the next exchange starts with its own attention byte.
+  bool attention_answered();
 
   // A query for a GET text: its response line, or why it failed.
   TransactionResult query(const std::string& command_text);

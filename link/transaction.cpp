@@ -70,6 +70,15 @@ TransactionResult run_order(LinkExchange& exchange, const std::string& command_t
 
 InstrumentLink::InstrumentLink(SerialPort& port, ExchangeTraceSink trace) : exchange_(port, std::move(trace)) {}
 
+bool InstrumentLink::attention_answered() {
+  exchange_.begin(TraceExchange::attention, std::string(1, kAttentionByte));
+  const bool sent = exchange_.send_text(&kAttentionByte, 1);
+  const bool answered = sent && exchange_.receive(1) == 1 && exchange_.received_bytes()[0] == kAcknowledgement;
+  exchange_.trace_stage(TraceStage::attention, answered ? StageOutcome::passed : StageOutcome::failed);
+  exchange_.end(std::string(1, kAcknowledgement), answered ? LinkFailure::none : exchange_.failure());
+  return answered;
+}
+
 TransactionResult InstrumentLink::query(const std::string& command_text) {
   exchange_.begin(TraceExchange::query, command_text);
   TransactionResult result = run_query(exchange_, command_text);
