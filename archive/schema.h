@@ -18,7 +18,7 @@
 
 #include "archive/sqlite.h"
 
-inline constexpr int kArchiveSchemaVersion = 1;
+inline constexpr int kArchiveSchemaVersion = 2;
 // "719K" in ASCII.
 inline constexpr std::int64_t kArchiveApplicationId = 0x3731394B;
 

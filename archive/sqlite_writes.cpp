@@ -1,13 +1,12 @@
 // The SQLite archive's writes: a download with its lines and readings in
 // one transaction, the erased mark and the events.
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
+#include "archive/reading_identity.h"
+#include "archive/row_batch.h"
 #include "archive/sqlite_archive_class.h"
-#include "datalog/csv.h"
 #include "datalog/reading_values.h"
 
 namespace {
@@ -31,19 +30,18 @@ SELECT (SELECT count(*) FROM downloads WHERE trim(instrument, ' ') = ?1 AND eras
 // A reading is new unless the archive holds it already with this
 // occurrence: from the same log (the same erasures before it) or from an
 // import, which belongs to no log. An import's reading (epoch NULL) is new
-// unless any log brought it. Asked apart from the insert: an INSERT that
-// selects from its own table goes through a temporary table each time.
-constexpr const char* kReadingArchived = R"sql(
-SELECT EXISTS (SELECT 1 FROM readings WHERE datetime = ?4 AND location = ?5 AND instrument = ?1 AND user_id = ?2
-  AND mode = ?3 AND ppm = ?6 AND status = ?7 AND occurrence = ?8
-  AND (?9 IS NULL OR log_epoch IS NULL OR log_epoch = ?9))
+// unless any log brought it. The rows with its identity key are few (its
+// earlier copies, rarely a collision): their texts are compared here.
+constexpr const char* kReadingsOfKey = R"sql(
+SELECT instrument, user_id, mode, datetime, location, ppm, status, occurrence FROM readings
+WHERE identity_key = ?1 AND (?2 IS NULL OR log_epoch IS NULL OR log_epoch = ?2)
 )sql";
 
-constexpr const char* kInsertReading = R"sql(
+constexpr const char* kInsertReadings = R"sql(
 INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch,
-  datetime_iso, ppm_value, download_id)
-VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)
-)sql";
+  datetime_iso, ppm_value, download_id, identity_key)
+VALUES)sql";
+constexpr int kReadingColumns = 13;
 
 std::optional<std::int64_t> log_epoch(Database& database, const DownloadInfo& info) {
   if (info.imported_from) return std::nullopt;
@@ -72,13 +70,13 @@ std::int64_t insert_download(Database& database, const DownloadRecord& download,
 }
 
 void insert_lines(Database& database, std::int64_t download_id, const std::vector<std::string>& lines) {
-  Statement insert(database, "INSERT INTO log_lines (download_id, line_number, text) VALUES (?1, ?2, ?3)");
+  RowBatch batch(database, "INSERT INTO log_lines (download_id, line_number, text) VALUES", 3);
   std::int64_t line_number = 0;
   for (const std::string& line : lines) {
-    insert.bind(1, download_id).bind(2, ++line_number).bind(3, stored_text(line));
-    insert.step();
-    insert.reset();
+    batch.integer(download_id).integer(++line_number).instrument_text(line);
+    batch.end_row();
   }
+  batch.flush();
 }
 
 // Numbers each reading's occurrences among the readings alike in every
@@ -86,49 +84,67 @@ void insert_lines(Database& database, std::int64_t download_id, const std::vecto
 class ReadingInserter {
  public:
   ReadingInserter(Database& database, std::int64_t download_id, std::optional<std::int64_t> epoch)
-      : archived_(database, kReadingArchived), insert_(database, kInsertReading), download_id_(download_id),
-        epoch_(epoch) {}
+      : readings_of_key_(database, kReadingsOfKey),
+        batch_(database, kInsertReadings, kReadingColumns),
+        download_id_(download_id),
+        epoch_(epoch),
+        highest_archived_key_(highest_key(database)) {
+    readings_of_key_.bind(2, epoch);
+  }
 
   void insert(const Reading& reading) {
-    // The CSV row stands for all seven fields: the export reads back into
-    // exactly them, so two rows are equal only when the readings are.
-    compose_csv_row(reading, row_);
-    const std::int64_t occurrence = ++occurrences_[row_];
+    identity_.assign(reading);
+    const std::int64_t occurrence = occurrences_.next(identity_.hash(), identity_.bytes());
+    const std::optional<std::string> datetime_iso = reading_datetime_iso(reading.date_time);
+    const std::int64_t key = identity_key(identity_.hash(), occurrence, datetime_iso);
     ++readings_;
-    const std::string* texts[] = {&reading.header.instrument_number, &reading.header.user_id, &reading.header.mode,
-                                  &reading.date_time, &reading.location, &reading.ppm, &reading.status};
-    for (std::size_t i = 0; i < kIdentityFields; ++i) stored_[i] = stored_text(*texts[i]);
-    bind_identity(archived_, occurrence);
-    archived_.step();
-    const bool archived = archived_.integer(0) != 0;
-    archived_.reset();
-    if (archived) return;
-    bind_identity(insert_, occurrence);
-    insert_.bind(10, reading_datetime_iso(reading.date_time)).bind(11, reading_ppm_value(reading.ppm));
-    insert_.bind(12, download_id_);
-    insert_.step();
-    insert_.reset();
+    if (archived(key, occurrence)) return;
+    // Rows still in the batch need no lookup: no reading of one download is
+    // an earlier copy of another, their identities or occurrences differ.
+    for (std::size_t i = 0; i < kIdentityTexts; ++i) batch_.text(identity_.text(i));
+    batch_.integer(occurrence).optional_integer(epoch_);
+    batch_.optional_text(datetime_iso).optional_real(reading_ppm_value(reading.ppm));
+    batch_.integer(download_id_).integer(key);
+    batch_.end_row();
     ++new_readings_;
   }
 
+  void flush() { batch_.flush(); }
   std::int64_t readings() const { return readings_; }
   std::int64_t new_readings() const { return new_readings_; }
 
  private:
-  // The seven texts as stored, kept for both statements' steps.
-  void bind_identity(Statement& statement, std::int64_t occurrence) {
-    for (std::size_t i = 0; i < kIdentityFields; ++i) statement.bind_kept(static_cast<int>(i) + 1, stored_[i]);
-    statement.bind(8, occurrence).bind(9, epoch_);
+  // Keys grow with the readings' time, so the readings of a log newer than
+  // all the archive holds need no lookup.
+  static std::optional<std::int64_t> highest_key(Database& database) {
+    Statement highest(database, "SELECT max(identity_key) FROM readings");
+    highest.step();
+    return highest.is_null(0) ? std::nullopt : std::optional<std::int64_t>(highest.integer(0));
   }
 
-  static constexpr std::size_t kIdentityFields = 7;
-  Statement archived_;
-  Statement insert_;
+  bool archived(std::int64_t key, std::int64_t occurrence) {
+    if (!highest_archived_key_ || key > *highest_archived_key_) return false;
+    readings_of_key_.bind(1, key);
+    bool found = false;
+    while (!found && readings_of_key_.step()) found = same_reading(readings_of_key_, occurrence);
+    readings_of_key_.reset();
+    return found;
+  }
+
+  bool same_reading(const Statement& row, std::int64_t occurrence) const {
+    for (std::size_t i = 0; i < kIdentityTexts; ++i) {
+      if (row.text_view(static_cast<int>(i)) != identity_.text(i)) return false;
+    }
+    return row.integer(static_cast<int>(kIdentityTexts)) == occurrence;
+  }
+
+  Statement readings_of_key_;
+  RowBatch batch_;
   std::int64_t download_id_;
   std::optional<std::int64_t> epoch_;
-  std::unordered_map<std::string, std::int64_t> occurrences_;
-  std::string row_;
-  std::array<std::string, kIdentityFields> stored_;
+  std::optional<std::int64_t> highest_archived_key_;
+  StoredIdentity identity_;
+  OccurrenceCounter occurrences_;
   std::int64_t readings_ = 0;
   std::int64_t new_readings_ = 0;
 };
@@ -142,6 +158,7 @@ StoredDownload SqliteArchive::store_download(const DownloadRecord& download, con
   insert_lines(database_, download_id, download.lines);
   ReadingInserter inserter(database_, download_id, epoch);
   readings([&inserter](const Reading& reading) { inserter.insert(reading); });
+  inserter.flush();
   Statement counts(database_, "UPDATE downloads SET readings = ?2, new_readings = ?3 WHERE id = ?1");
   counts.bind(1, download_id).bind(2, inserter.readings()).bind(3, inserter.new_readings());
   counts.step();

@@ -23,6 +23,8 @@ enum class FieldEnd { comma, line_end, file_end, fault };
 class RowReader {
  public:
   explicit RowReader(std::streambuf& input) : input_(input) {}
+  RowReader(const RowReader&) = delete;
+  RowReader& operator=(const RowReader&) = delete;
 
   // Reads the next row's fields into fields_; false at the end of the file
   // (a row has begun only when a byte was read) or at a fault, whose text
@@ -32,7 +34,7 @@ class RowReader {
     field_count_ = 0;
     if (input_.sgetc() == kEnd) return false;
     for (;;) {
-      std::string& field = field_count_ < kFieldsPerRow ? fields_[field_count_] : overflow_;
+      std::string& field = field_count_ < kFieldsPerRow ? *fields_[field_count_] : overflow_;
       field.clear();
       ++field_count_;
       switch (read_field(field)) {
@@ -60,9 +62,8 @@ class RowReader {
     return c == '\n';
   }
 
-  Reading reading() const {
-    return Reading{{fields_[0], fields_[1], fields_[2]}, fields_[3], fields_[4], fields_[5], fields_[6]};
-  }
+  // The last row read, valid until the next.
+  const Reading& reading() const { return reading_; }
 
   std::size_t row_line() const { return row_line_; }
   const std::string& problem() const { return problem_; }
@@ -126,7 +127,13 @@ class RowReader {
   }
 
   std::streambuf& input_;
-  std::array<std::string, kFieldsPerRow> fields_;
+  // The fields are read straight into the reading, whose strings keep their
+  // storage from row to row.
+  Reading reading_;
+  const std::array<std::string*, kFieldsPerRow> fields_{&reading_.header.instrument_number, &reading_.header.user_id,
+                                                        &reading_.header.mode,  &reading_.date_time,
+                                                        &reading_.location,     &reading_.ppm,
+                                                        &reading_.status};
   std::string overflow_;
   std::size_t field_count_ = 0;
   std::size_t line_ = 1;

@@ -18,16 +18,22 @@ bool is_continuation(unsigned byte) { return (byte & ~kContinuationBits) == kCon
 std::string utf8_of_latin1(const std::string& bytes) {
   std::string text;
   text.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < kFirstNonAscii) {
-      text += c;
-    } else {
-      text += static_cast<char>(kTwoByteLead | (byte >> 6));
-      text += static_cast<char>(kContinuation | (byte & kContinuationBits));
-    }
-  }
+  append_utf8_of_latin1(bytes, text);
   return text;
+}
+
+void append_utf8_of_latin1(std::string_view bytes, std::string& text) {
+  // Runs of ASCII, nearly all of what instruments send, go over whole.
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte < kFirstNonAscii) continue;
+    text.append(bytes, run, i - run);
+    text += static_cast<char>(kTwoByteLead | (byte >> 6));
+    text += static_cast<char>(kContinuation | (byte & kContinuationBits));
+    run = i + 1;
+  }
+  text.append(bytes, run);
 }
 
 std::string latin1_of_utf8(const std::string& text) {

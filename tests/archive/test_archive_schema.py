@@ -43,7 +43,7 @@ class ArchiveSchema(unittest.TestCase):
         return self.db.execute(sql).fetchone()[0]
 
     def test_version_mark_and_journal(self):
-        self.assertEqual(self.value("PRAGMA user_version"), 1)
+        self.assertEqual(self.value("PRAGMA user_version"), 2)
         self.assertEqual(self.value("PRAGMA application_id").to_bytes(4, "big"), b"719K")
         self.assertEqual(self.value("PRAGMA journal_mode"), "wal")
         self.assertEqual(self.value("PRAGMA integrity_check"), "ok")
