@@ -79,12 +79,18 @@ void StoredIdentity::assign(const Reading& reading) {
                                               &reading.location,
                                               &reading.ppm,
                                               &reading.status};
-  bytes_.clear();
+  // Room for the most the texts can take; written in one pass, then cut.
+  std::size_t most = 0;
+  for (const std::string* text : texts) most += 2 * text->size() + 1;
+  bytes_.resize(most);
+  char* const start = bytes_.data();
+  char* out = start;
   for (std::size_t i = 0; i < kIdentityTexts; ++i) {
-    starts_[i] = bytes_.size();
-    append_utf8_of_latin1(*texts[i], bytes_);
-    bytes_ += kTextEnd;
+    starts_[i] = static_cast<std::size_t>(out - start);
+    out = write_utf8_of_latin1(*texts[i], out);
+    *out++ = kTextEnd;
   }
+  bytes_.resize(static_cast<std::size_t>(out - start));
   starts_[kIdentityTexts] = bytes_.size();
   hash_ = fnv1a(bytes_, kFnvOffsetBasis);
 }

@@ -155,6 +155,8 @@ void prepare_archive(Database& database, bool may_create) {
   database.execute("PRAGMA journal_mode = WAL");
   database.execute("PRAGMA synchronous = FULL");
   database.execute("PRAGMA foreign_keys = ON");
-  database.execute("PRAGMA cache_size = -262144");
+  database.execute("PRAGMA cache_size = -32768");
+  // A statement of many rows keeps a journal of its own, to undo itself
+  // alone; in memory, not in a temporary file of a write a page.
   database.execute("PRAGMA temp_store = MEMORY");
 }

@@ -112,12 +112,10 @@ bool Statement::step() {
 
 void Statement::reset() { sqlite3_reset(handle_); }
 
-std::string Statement::text(int column) const { return std::string(text_view(column)); }
-
-std::string_view Statement::text_view(int column) const {
+std::string Statement::text(int column) const {
   const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(handle_, column));
-  return bytes != nullptr ? std::string_view(bytes, static_cast<std::size_t>(sqlite3_column_bytes(handle_, column)))
-                          : std::string_view();
+  return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(handle_, column)))
+                          : std::string();
 }
 
 std::optional<std::string> Statement::optional_text(int column) const {

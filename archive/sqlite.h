@@ -80,8 +80,6 @@ class Statement {
 
   // Columns count from 0.
   std::string text(int column) const;
-  // Valid until the next step or reset.
-  std::string_view text_view(int column) const;
   std::optional<std::string> optional_text(int column) const;
   std::int64_t integer(int column) const;
   std::optional<double> optional_real(int column) const;

@@ -1,13 +1,14 @@
 // The SQLite archive's writes: a download with its lines and readings in
 // one transaction, the erased mark and the events.
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "archive/reading_identity.h"
-#include "archive/row_batch.h"
+#include "archive/multi_row_insert.h"
+#include "archive/reading_inserter.h"
 #include "archive/sqlite_archive_class.h"
-#include "datalog/reading_values.h"
 
 namespace {
 
@@ -27,21 +28,7 @@ SELECT (SELECT count(*) FROM downloads WHERE trim(instrument, ' ') = ?1 AND eras
      + (SELECT count(*) FROM events WHERE trim(instrument, ' ') = ?1 AND kind = 'erase')
 )sql";
 
-// A reading is new unless the archive holds it already with this
-// occurrence: from the same log (the same erasures before it) or from an
-// import, which belongs to no log. An import's reading (epoch NULL) is new
-// unless any log brought it. The rows with its identity key are few (its
-// earlier copies, rarely a collision): their texts are compared here.
-constexpr const char* kReadingsOfKey = R"sql(
-SELECT instrument, user_id, mode, datetime, location, ppm, status, occurrence FROM readings
-WHERE identity_key = ?1 AND (?2 IS NULL OR log_epoch IS NULL OR log_epoch = ?2)
-)sql";
-
-constexpr const char* kInsertReadings = R"sql(
-INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch,
-  datetime_iso, ppm_value, download_id, identity_key)
-VALUES)sql";
-constexpr int kReadingColumns = 13;
+constexpr int kLineColumns = 3;
 
 std::optional<std::int64_t> log_epoch(Database& database, const DownloadInfo& info) {
   if (info.imported_from) return std::nullopt;
@@ -70,84 +57,23 @@ std::int64_t insert_download(Database& database, const DownloadRecord& download,
 }
 
 void insert_lines(Database& database, std::int64_t download_id, const std::vector<std::string>& lines) {
-  RowBatch batch(database, "INSERT INTO log_lines (download_id, line_number, text) VALUES", 3);
+  std::array<std::int64_t, kRowsPerInsert> line_numbers{};
+  std::array<std::string_view, kRowsPerInsert> texts;
+  std::array<std::string, kRowsPerInsert> converted;
+  MultiRowInsert insert(database, "INSERT INTO log_lines (download_id, line_number, text) VALUES", kLineColumns,
+                        [&](Statement& statement, int first, std::size_t row) {
+                          statement.bind(first, download_id).bind(first + 1, line_numbers[row]);
+                          statement.bind_kept(first + 2, texts[row]);
+                        });
   std::int64_t line_number = 0;
   for (const std::string& line : lines) {
-    batch.integer(download_id).integer(++line_number).instrument_text(line);
-    batch.end_row();
+    const std::size_t row = insert.next_row();
+    line_numbers[row] = ++line_number;
+    texts[row] = stored_text_view(line, converted[row]);
+    insert.add_row();
   }
-  batch.flush();
+  insert.flush();
 }
-
-// Numbers each reading's occurrences among the readings alike in every
-// field (1, 2, ...) and inserts those beyond what the archive holds.
-class ReadingInserter {
- public:
-  ReadingInserter(Database& database, std::int64_t download_id, std::optional<std::int64_t> epoch)
-      : readings_of_key_(database, kReadingsOfKey),
-        batch_(database, kInsertReadings, kReadingColumns),
-        download_id_(download_id),
-        epoch_(epoch),
-        highest_archived_key_(highest_key(database)) {
-    readings_of_key_.bind(2, epoch);
-  }
-
-  void insert(const Reading& reading) {
-    identity_.assign(reading);
-    const std::int64_t occurrence = occurrences_.next(identity_.hash(), identity_.bytes());
-    const std::optional<std::string> datetime_iso = reading_datetime_iso(reading.date_time);
-    const std::int64_t key = identity_key(identity_.hash(), occurrence, datetime_iso);
-    ++readings_;
-    if (archived(key, occurrence)) return;
-    // Rows still in the batch need no lookup: no reading of one download is
-    // an earlier copy of another, their identities or occurrences differ.
-    for (std::size_t i = 0; i < kIdentityTexts; ++i) batch_.text(identity_.text(i));
-    batch_.integer(occurrence).optional_integer(epoch_);
-    batch_.optional_text(datetime_iso).optional_real(reading_ppm_value(reading.ppm));
-    batch_.integer(download_id_).integer(key);
-    batch_.end_row();
-    ++new_readings_;
-  }
-
-  void flush() { batch_.flush(); }
-  std::int64_t readings() const { return readings_; }
-  std::int64_t new_readings() const { return new_readings_; }
-
- private:
-  // Keys grow with the readings' time, so the readings of a log newer than
-  // all the archive holds need no lookup.
-  static std::optional<std::int64_t> highest_key(Database& database) {
-    Statement highest(database, "SELECT max(identity_key) FROM readings");
-    highest.step();
-    return highest.is_null(0) ? std::nullopt : std::optional<std::int64_t>(highest.integer(0));
-  }
-
-  bool archived(std::int64_t key, std::int64_t occurrence) {
-    if (!highest_archived_key_ || key > *highest_archived_key_) return false;
-    readings_of_key_.bind(1, key);
-    bool found = false;
-    while (!found && readings_of_key_.step()) found = same_reading(readings_of_key_, occurrence);
-    readings_of_key_.reset();
-    return found;
-  }
-
-  bool same_reading(const Statement& row, std::int64_t occurrence) const {
-    for (std::size_t i = 0; i < kIdentityTexts; ++i) {
-      if (row.text_view(static_cast<int>(i)) != identity_.text(i)) return false;
-    }
-    return row.integer(static_cast<int>(kIdentityTexts)) == occurrence;
-  }
-
-  Statement readings_of_key_;
-  RowBatch batch_;
-  std::int64_t download_id_;
-  std::optional<std::int64_t> epoch_;
-  std::optional<std::int64_t> highest_archived_key_;
-  StoredIdentity identity_;
-  OccurrenceCounter occurrences_;
-  std::int64_t readings_ = 0;
-  std::int64_t new_readings_ = 0;
-};
 
 }  // namespace
 
