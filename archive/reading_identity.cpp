@@ -102,14 +102,18 @@ std::string_view StoredIdentity::text(std::size_t index) const {
 
 std::int64_t OccurrenceCounter::next(std::uint64_t hash, std::string_view identity_bytes) {
   // At most half full, so that a free slot is near.
-  if (2 * (used_ + 1) > slots_.size()) grow();
+  if (2 * starts_.size() > slots_.size()) grow();
   Slot& slot = slots_[slot_of(hash, identity_bytes)];
-  if (slot.count == 0) {
-    slot = Slot{hash, identities_.size(), identity_bytes.size(), 0};
+  if (slot.identity == 0) {
     identities_ += identity_bytes;
-    ++used_;
+    starts_.push_back(identities_.size());
+    slot = Slot{hash, static_cast<std::uint32_t>(starts_.size() - 1), 0};
   }
   return ++slot.count;
+}
+
+std::string_view OccurrenceCounter::identity(std::uint32_t number) const {
+  return std::string_view(identities_).substr(starts_[number - 1], starts_[number] - starts_[number - 1]);
 }
 
 std::size_t OccurrenceCounter::slot_of(std::uint64_t hash, std::string_view identity_bytes) const {
@@ -117,10 +121,7 @@ std::size_t OccurrenceCounter::slot_of(std::uint64_t hash, std::string_view iden
   // FNV's last steps stir the high bits more than the low.
   for (auto index = static_cast<std::size_t>(hash ^ (hash >> 32)) & mask;; index = (index + 1) & mask) {
     const Slot& slot = slots_[index];
-    if (slot.count == 0) return index;
-    if (slot.hash == hash && std::string_view(identities_).substr(slot.bytes_start, slot.bytes_size) == identity_bytes) {
-      return index;
-    }
+    if (slot.identity == 0 || (slot.hash == hash && identity(slot.identity) == identity_bytes)) return index;
   }
 }
 
@@ -129,9 +130,9 @@ void OccurrenceCounter::grow() {
   slots_.assign(old.empty() ? kFirstSlots : 2 * old.size(), Slot{});
   const std::size_t mask = slots_.size() - 1;
   for (const Slot& slot : old) {
-    if (slot.count == 0) continue;
+    if (slot.identity == 0) continue;
     auto index = static_cast<std::size_t>(slot.hash ^ (slot.hash >> 32)) & mask;
-    while (slots_[index].count != 0) index = (index + 1) & mask;
+    while (slots_[index].identity != 0) index = (index + 1) & mask;
     slots_[index] = slot;
   }
 }

@@ -58,11 +58,11 @@ class StoredIdentity {
 };
 
 // Numbers the readings alike in every text within one store: 1 for the
-// first, 2 for the second alike, ... A flat table of hashes, each slot
-// pointing at its identity's bytes kept back to back: a million readings
-// cost one table lookup each, where a map of nodes would miss the cache
-// several times. Bytes are compared whenever the hashes are equal, so a
-// collision never merges two identities.
+// first, 2 for the second alike, ... A flat table of small slots, each the
+// hash of one identity with its count, its bytes kept back to back beside:
+// a million readings cost one table lookup each, where a map of nodes would
+// miss the cache several times. Bytes are compared whenever the hashes are
+// equal, so a collision never merges two identities.
 class OccurrenceCounter {
  public:
   std::int64_t next(std::uint64_t hash, std::string_view identity_bytes);
@@ -70,16 +70,17 @@ class OccurrenceCounter {
  private:
   struct Slot {
     std::uint64_t hash = 0;
-    std::size_t bytes_start = 0;  // in identities_
-    std::size_t bytes_size = 0;
-    std::int64_t count = 0;  // 0 while the slot is free
+    std::uint32_t identity = 0;  // in starts_, from 1; 0 while the slot is free
+    std::uint32_t count = 0;
   };
 
+  std::string_view identity(std::uint32_t number) const;
   std::size_t slot_of(std::uint64_t hash, std::string_view identity_bytes) const;
   void grow();
 
   std::vector<Slot> slots_;
-  std::size_t used_ = 0;
+  // Where each identity's bytes begin in identities_, and where the next's would.
+  std::vector<std::size_t> starts_{0};
   std::string identities_;
 };
 
