@@ -149,6 +149,7 @@ void upgrade(Database& database, bool may_create) {
 }  // namespace
 
 void prepare_archive(Database& database, bool may_create) {
+  // The upgrade to version 2 computes the readings' keys with it.
   define_reading_identity(database);
   if (needs_upgrade(inspect(database), may_create, database.path())) upgrade(database, may_create);
   check_tables(inspect(database), database.path());
