@@ -117,16 +117,16 @@ TEST_F(ArchiveStore, KeepsEachReadingOnceAndEveryIdenticalReading) {
 // Hundreds of readings, pairs of them identical, go in many statements.
 TEST_F(ArchiveStore, ALongLogGrownAndStoredAgainKeepsEveryReadingOnceInOrder) {
   std::vector<std::string> data;
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 700; ++i) {
     const int minute = i / 2;
     char time[16];
     std::snprintf(time, sizeof time, "05/23/08 %02d%02d", 10 + minute / 60, minute % 60);
     data.push_back(data_line(time, "A00017", "  12", "OK"));
   }
   const auto archive = open_archive(path_of("archive.sqlite"), ArchiveOpenMode::create);
-  const std::vector<std::string> first(data.begin(), data.begin() + 201);
-  EXPECT_EQ(store_log(*archive, session("42", first)).new_readings, 201);
-  EXPECT_EQ(store_log(*archive, session("42", data)).new_readings, 99);
+  const std::vector<std::string> first(data.begin(), data.begin() + 401);
+  EXPECT_EQ(store_log(*archive, session("42", first)).new_readings, 401);
+  EXPECT_EQ(store_log(*archive, session("42", data)).new_readings, 299);
   EXPECT_EQ(store_log(*archive, session("42", data)).new_readings, 0);
   EXPECT_EQ(archived_csv(*archive, {}), csv_text(session("42", data)));
 }
