@@ -16,8 +16,10 @@ constexpr int kEpochParameter = 2;
 constexpr int kFirstTextParameter = 3;
 constexpr int kOccurrenceParameter = 10;
 
+// OR FAIL: a failing row fails the store, which is rolled back whole, so the
+// statement keeps no journal to undo itself alone.
 constexpr const char* kInsertReadings = R"sql(
-INSERT INTO readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch,
+INSERT OR FAIL INTO readings (instrument, user_id, mode, datetime, location, ppm, status, occurrence, log_epoch,
   datetime_iso, ppm_value, download_id, identity_key)
 VALUES)sql";
 constexpr int kReadingColumns = 13;

@@ -9,7 +9,8 @@
 // empty file (when creating is allowed) or an older version is brought to
 // the current version in one write transaction, by the upgrade steps in
 // order (version 0 is the empty file). Only then is the connection set up
-// for writing: WAL, synchronous FULL, foreign keys enforced.
+// for writing: WAL, synchronous FULL, foreign keys enforced (but inside a
+// store, whose rows refer to the download it has just inserted).
 //
 // It does not run a full integrity check at each open: that reads the whole
 // file, which grows for years; Archive::check does it on request.

@@ -137,6 +137,14 @@ std::int64_t single_integer(Database& database, const char* sql) {
   return query.step() ? query.integer(0) : 0;
 }
 
+ForeignKeysUnchecked::ForeignKeysUnchecked(Database& database) : database_(database) {
+  database_.execute("PRAGMA foreign_keys = OFF");
+}
+
+ForeignKeysUnchecked::~ForeignKeysUnchecked() {
+  sqlite3_exec(database_.handle(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+}
+
 Transaction::Transaction(Database& database) : database_(database) { database_.execute("BEGIN IMMEDIATE"); }
 
 Transaction::~Transaction() {

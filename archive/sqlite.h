@@ -94,6 +94,20 @@ class Statement {
 // value); 0 when there is no row.
 std::int64_t single_integer(Database& database, const char* sql);
 
+// Foreign keys unchecked for a while: PRAGMA foreign_keys takes effect only
+// outside a transaction, so this is made before the transaction begins and
+// ends after it ends, committed or not.
+class ForeignKeysUnchecked {
+ public:
+  explicit ForeignKeysUnchecked(Database& database);  // PRAGMA foreign_keys = OFF
+  ~ForeignKeysUnchecked();                            // ON again
+  ForeignKeysUnchecked(const ForeignKeysUnchecked&) = delete;
+  ForeignKeysUnchecked& operator=(const ForeignKeysUnchecked&) = delete;
+
+ private:
+  Database& database_;
+};
+
 class Transaction {
  public:
   explicit Transaction(Database& database);  // BEGIN IMMEDIATE

@@ -107,6 +107,22 @@ TEST_F(ArchiveOpen, RefusesWhatIsNotOursAndLeavesItUnchanged) {
   }
 }
 
+// A store leaves foreign keys unchecked for its transaction only, whether it
+// commits or fails: the setting does nothing inside a transaction.
+TEST_F(ArchiveOpen, ForeignKeysAreCheckedAgainAfterAStoresTransaction) {
+  Database database(path_of("archive.sqlite"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  database.execute("PRAGMA foreign_keys = ON");
+  for (const bool commit : {true, false}) {
+    {
+      ForeignKeysUnchecked unchecked(database);
+      Transaction transaction(database);
+      EXPECT_EQ(single_integer(database, "PRAGMA foreign_keys"), 0);
+      if (commit) transaction.commit();
+    }
+    EXPECT_EQ(single_integer(database, "PRAGMA foreign_keys"), 1) << (commit ? "committed" : "rolled back");
+  }
+}
+
 TEST_F(ArchiveOpen, TwoProgramsStoringAtOnceAreBothStored) {
   const std::string path = path_of("archive.sqlite");
   open_archive(path, ArchiveOpenMode::create);
