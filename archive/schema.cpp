@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/reading_identity.h"
+
 namespace {
 
 // Each step brings the file from the version before it to its own; the
@@ -68,7 +70,18 @@ PRAGMA application_id = 925972811;
 PRAGMA user_version = 1;
 )sql";
 
-constexpr SchemaStep kSchemaSteps[] = {{1, kVersion1}};
+// The identity key makes the check for an earlier copy one integer lookup;
+// the index by time and place served only that check.
+constexpr const char* kVersion2 = R"sql(
+ALTER TABLE readings ADD COLUMN identity_key INTEGER NOT NULL DEFAULT 0;
+UPDATE readings SET identity_key = reading_identity(instrument, user_id, mode, datetime, location, ppm, status,
+  occurrence, datetime_iso);
+DROP INDEX readings_by_time_and_place;
+CREATE INDEX readings_by_identity ON readings (identity_key);
+PRAGMA user_version = 2;
+)sql";
+
+constexpr SchemaStep kSchemaSteps[] = {{1, kVersion1}, {2, kVersion2}};
 
 constexpr const char* kArchiveTables[] = {"downloads", "log_lines", "readings", "events"};
 
@@ -136,10 +149,15 @@ void upgrade(Database& database, bool may_create) {
 }  // namespace
 
 void prepare_archive(Database& database, bool may_create) {
+  // The upgrade to version 2 computes the readings' keys with it.
+  define_reading_identity(database);
   if (needs_upgrade(inspect(database), may_create, database.path())) upgrade(database, may_create);
   check_tables(inspect(database), database.path());
   database.execute("PRAGMA journal_mode = WAL");
   database.execute("PRAGMA synchronous = FULL");
   database.execute("PRAGMA foreign_keys = ON");
   database.execute("PRAGMA cache_size = -32768");
+  // A statement of many rows keeps a journal of its own, to undo itself
+  // alone; in memory, not in a temporary file of a write a page.
+  database.execute("PRAGMA temp_store = MEMORY");
 }

@@ -9,7 +9,8 @@
 // empty file (when creating is allowed) or an older version is brought to
 // the current version in one write transaction, by the upgrade steps in
 // order (version 0 is the empty file). Only then is the connection set up
-// for writing: WAL, synchronous FULL, foreign keys enforced.
+// for writing: WAL, synchronous FULL, foreign keys enforced (but inside a
+// store, whose rows refer to the download it has just inserted).
 //
 // It does not run a full integrity check at each open: that reads the whole
 // file, which grows for years; Archive::check does it on request.
@@ -18,7 +19,7 @@
 
 #include "archive/sqlite.h"
 
-inline constexpr int kArchiveSchemaVersion = 1;
+inline constexpr int kArchiveSchemaVersion = 2;
 // "719K" in ASCII.
 inline constexpr std::int64_t kArchiveApplicationId = 0x3731394B;
 

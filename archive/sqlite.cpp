@@ -40,6 +40,11 @@ void Database::execute(const char* sql) { check(sqlite3_exec(handle_, sql, nullp
 
 void Database::set_busy_timeout(int timeout_ms) { check(sqlite3_busy_timeout(handle_, timeout_ms)); }
 
+void Database::define_function(const char* name, int argument_count, SqlFunction function) {
+  check(sqlite3_create_function_v2(handle_, name, argument_count, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   function, nullptr, nullptr, nullptr));
+}
+
 void Database::fail(int result_code) const {
   throw archive_error(kind_of(result_code), path_, sqlite3_errmsg(handle_));
 }
@@ -63,7 +68,7 @@ Statement& Statement::bind(int index, const std::string& text) {
   return *this;
 }
 
-Statement& Statement::bind_kept(int index, const std::string& text) {
+Statement& Statement::bind_kept(int index, std::string_view text) {
   database_.check(sqlite3_bind_text64(handle_, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8));
   return *this;
 }
@@ -73,21 +78,26 @@ Statement& Statement::bind(int index, std::int64_t value) {
   return *this;
 }
 
-Statement& Statement::bind(int index, const std::optional<std::string>& text) {
-  if (text) return bind(index, *text);
+Statement& Statement::bind(int index, double value) {
+  database_.check(sqlite3_bind_double(handle_, index, value));
+  return *this;
+}
+
+Statement& Statement::bind_null(int index) {
   database_.check(sqlite3_bind_null(handle_, index));
   return *this;
+}
+
+Statement& Statement::bind(int index, const std::optional<std::string>& text) {
+  return text ? bind(index, *text) : bind_null(index);
 }
 
 Statement& Statement::bind(int index, const std::optional<double>& value) {
-  database_.check(value ? sqlite3_bind_double(handle_, index, *value) : sqlite3_bind_null(handle_, index));
-  return *this;
+  return value ? bind(index, *value) : bind_null(index);
 }
 
 Statement& Statement::bind(int index, const std::optional<std::int64_t>& value) {
-  if (value) return bind(index, *value);
-  database_.check(sqlite3_bind_null(handle_, index));
-  return *this;
+  return value ? bind(index, *value) : bind_null(index);
 }
 
 bool Statement::step() {
@@ -125,6 +135,14 @@ bool Statement::is_null(int column) const { return sqlite3_column_type(handle_, 
 std::int64_t single_integer(Database& database, const char* sql) {
   Statement query(database, sql);
   return query.step() ? query.integer(0) : 0;
+}
+
+ForeignKeysUnchecked::ForeignKeysUnchecked(Database& database) : database_(database) {
+  database_.execute("PRAGMA foreign_keys = OFF");
+}
+
+ForeignKeysUnchecked::~ForeignKeysUnchecked() {
+  sqlite3_exec(database_.handle(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
 }
 
 Transaction::Transaction(Database& database) : database_(database) { database_.execute("BEGIN IMMEDIATE"); }

@@ -14,11 +14,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "archive/archive_error.h"
 
 struct sqlite3;
+struct sqlite3_context;
 struct sqlite3_stmt;
+struct sqlite3_value;
+
+// An SQL function of the connection: SQLite's own calling convention.
+using SqlFunction = void (*)(sqlite3_context* context, int argument_count, sqlite3_value** arguments);
 
 class Database {
  public:
@@ -31,6 +37,8 @@ class Database {
   // Runs constant SQL (statements without values), such as a schema script.
   void execute(const char* sql);
   void set_busy_timeout(int timeout_ms);
+  // A deterministic function of its arguments, for this connection's SQL.
+  void define_function(const char* name, int argument_count, SqlFunction function);
 
   // Throws the ArchiveError of an SQLite result code and this connection's
   // error message.
@@ -57,8 +65,10 @@ class Statement {
   // Parameters count from 1, as in SQL's ?1. Texts are copied, except by
   // bind_kept, whose text the caller keeps unchanged until the next reset.
   Statement& bind(int index, const std::string& text);
-  Statement& bind_kept(int index, const std::string& text);
+  Statement& bind_kept(int index, std::string_view text);
   Statement& bind(int index, std::int64_t value);
+  Statement& bind(int index, double value);
+  Statement& bind_null(int index);
   Statement& bind(int index, const std::optional<std::string>& text);
   Statement& bind(int index, const std::optional<double>& value);
   Statement& bind(int index, const std::optional<std::int64_t>& value);
@@ -83,6 +93,20 @@ class Statement {
 // The first column of the first row of constant SQL (a count, a PRAGMA's
 // value); 0 when there is no row.
 std::int64_t single_integer(Database& database, const char* sql);
+
+// Foreign keys unchecked for a while: PRAGMA foreign_keys takes effect only
+// outside a transaction, so this is made before the transaction begins and
+// ends after it ends, committed or not.
+class ForeignKeysUnchecked {
+ public:
+  explicit ForeignKeysUnchecked(Database& database);  // PRAGMA foreign_keys = OFF
+  ~ForeignKeysUnchecked();                            // ON again
+  ForeignKeysUnchecked(const ForeignKeysUnchecked&) = delete;
+  ForeignKeysUnchecked& operator=(const ForeignKeysUnchecked&) = delete;
+
+ private:
+  Database& database_;
+};
 
 class Transaction {
  public:

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -26,6 +27,14 @@ void make_folder_of(const std::string& path) {
 }  // namespace
 
 std::string stored_text(const std::string& bytes) { return utf8_of_latin1(bytes); }
+
+std::string_view stored_text_view(const std::string& bytes, std::string& buffer) {
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return bytes;
+  buffer.clear();
+  append_utf8_of_latin1(bytes, buffer);
+  return buffer;
+}
 
 std::optional<std::string> stored_text(const std::optional<std::string>& bytes) {
   if (!bytes) return std::nullopt;

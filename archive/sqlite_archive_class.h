@@ -4,6 +4,7 @@
 // (sqlite_reads.cpp). Everyone else takes it as an Archive from open_archive.
 
 #include <array>
+#include <string_view>
 
 #include "archive/archive.h"
 #include "archive/sqlite.h"
@@ -37,5 +38,8 @@ auto setting_fields(Settings& settings) {
 // Shared by the writes and the reads: texts from the instrument are stored
 // as Latin-1 characters in UTF-8, and compared without blanks at either end.
 std::string stored_text(const std::string& bytes);
+// The same without a copy where the bytes are ASCII, as nearly all are;
+// else written into buffer.
+std::string_view stored_text_view(const std::string& bytes, std::string& buffer);
 std::optional<std::string> stored_text(const std::optional<std::string>& bytes);
 std::optional<std::string> filter_text(const std::optional<std::string>& bytes);

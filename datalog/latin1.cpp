@@ -3,6 +3,7 @@
 namespace {
 
 constexpr unsigned kFirstNonAscii = 0x80;
+constexpr std::size_t kMostUtf8BytesPerByte = 2;
 constexpr unsigned kTwoByteLead = 0xC0;
 constexpr unsigned kContinuation = 0x80;
 constexpr unsigned kContinuationBits = 0x3F;
@@ -18,16 +19,28 @@ bool is_continuation(unsigned byte) { return (byte & ~kContinuationBits) == kCon
 std::string utf8_of_latin1(const std::string& bytes) {
   std::string text;
   text.reserve(bytes.size());
+  append_utf8_of_latin1(bytes, text);
+  return text;
+}
+
+void append_utf8_of_latin1(std::string_view bytes, std::string& text) {
+  const std::size_t start = text.size();
+  text.resize(start + kMostUtf8BytesPerByte * bytes.size());
+  char* const end = write_utf8_of_latin1(bytes, text.data() + start);
+  text.resize(static_cast<std::size_t>(end - text.data()));
+}
+
+char* write_utf8_of_latin1(std::string_view bytes, char* out) {
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < kFirstNonAscii) {
-      text += c;
+      *out++ = c;
     } else {
-      text += static_cast<char>(kTwoByteLead | (byte >> 6));
-      text += static_cast<char>(kContinuation | (byte & kContinuationBits));
+      *out++ = static_cast<char>(kTwoByteLead | (byte >> 6));
+      *out++ = static_cast<char>(kContinuation | (byte & kContinuationBits));
     }
   }
-  return text;
+  return out;
 }
 
 std::string latin1_of_utf8(const std::string& text) {

@@ -8,6 +8,12 @@
 // instrument sent, stays as its UTF-8 bytes on the way back.
 
 #include <string>
+#include <string_view>
 
 std::string utf8_of_latin1(const std::string& bytes);
+// The same appended to text, for a caller that reuses its buffer.
+void append_utf8_of_latin1(std::string_view bytes, std::string& text);
+// The same written from out on, which has room for twice bytes' size (the
+// most that UTF-8 needs); returns the end of what was written.
+char* write_utf8_of_latin1(std::string_view bytes, char* out);
 std::string latin1_of_utf8(const std::string& text);

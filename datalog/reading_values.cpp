@@ -1,6 +1,8 @@
 #include "datalog/reading_values.h"
 
 #include <charconv>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -10,6 +12,9 @@ constexpr char kDateTimePattern[] = "NN/NN/NN NNNN";
 constexpr int kMonthsPerYear = 12;
 constexpr int kHoursPerDay = 24;
 constexpr int kMinutesPerHour = 60;
+// Where the ISO text's two-digit fields (year, month, day, hour, minute)
+// come from in the log's text.
+constexpr std::pair<std::size_t, std::size_t> kIsoFieldsFromText[] = {{2, 6}, {5, 0}, {8, 3}, {11, 9}, {14, 11}};
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -24,7 +29,7 @@ int days_in_month(int year, int month) {
 int two_digits(const std::string& text, std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); }
 
 bool has_date_time_shape(const std::string& text) {
-  const std::string pattern = kDateTimePattern;
+  constexpr std::string_view pattern = kDateTimePattern;
   if (text.size() != pattern.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (pattern[i] == 'N' ? !is_digit(text[i]) : text[i] != pattern[i]) return false;
@@ -47,11 +52,10 @@ std::optional<std::string> reading_datetime_iso(const std::string& date_time) {
   }
   // Every field but the century as the text has it.
   std::string iso = "20YY-MM-DDTHH:MM";
-  iso.replace(2, 2, date_time, 6, 2);
-  iso.replace(5, 2, date_time, 0, 2);
-  iso.replace(8, 2, date_time, 3, 2);
-  iso.replace(11, 2, date_time, 9, 2);
-  iso.replace(14, 2, date_time, 11, 2);
+  for (const auto& [to, from] : kIsoFieldsFromText) {
+    iso[to] = date_time[from];
+    iso[to + 1] = date_time[from + 1];
+  }
   return iso;
 }
 

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive/schema.h"
 #include "archive/sqlite.h"
 #include "archive/sqlite_archive.h"
 #include "tests/archive/archive_files.h"
@@ -31,8 +32,8 @@ std::string bytes_of(const std::string& path) {
 
 void write_bytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-void sqlite_file(const std::string& path, const char* sql) {
-  Database(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).execute(sql);
+void sqlite_file(const std::string& path, const std::string& sql) {
+  Database(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).execute(sql.c_str());
 }
 
 // A log of distinct readings, told apart from other logs by its user ID.
@@ -65,7 +66,7 @@ TEST_F(ArchiveOpen, CreatesFileAndFolderOnlyWhenAllowed) {
 }
 
 TEST_F(ArchiveOpen, RefusesWhatIsNotOursAndLeavesItUnchanged) {
-  const auto archive_then = [](const char* sql) {
+  const auto archive_then = [](const std::string& sql) {
     return [sql](const std::string& path) {
       store_log(*open_archive(path, ArchiveOpenMode::create), many_readings(50));
       sqlite_file(path, sql);
@@ -77,7 +78,8 @@ TEST_F(ArchiveOpen, RefusesWhatIsNotOursAndLeavesItUnchanged) {
        ArchiveErrorKind::not_an_archive},
       {[](const std::string& path) { sqlite_file(path, "PRAGMA application_id = 42; CREATE TABLE t (x); DROP TABLE t"); },
        ArchiveErrorKind::not_an_archive},
-      {archive_then("PRAGMA user_version = 2"), ArchiveErrorKind::newer_version},
+      {archive_then("PRAGMA user_version = " + std::to_string(kArchiveSchemaVersion + 1)),
+       ArchiveErrorKind::newer_version},
       {archive_then("PRAGMA journal_mode = DELETE; DROP TABLE readings"), ArchiveErrorKind::damaged},
       {[&](const std::string& path) {  // its table list overwritten
          archive_then("PRAGMA journal_mode = DELETE")(path);
@@ -102,6 +104,22 @@ TEST_F(ArchiveOpen, RefusesWhatIsNotOursAndLeavesItUnchanged) {
       }
     }
     EXPECT_EQ(bytes_of(path), before) << "case " << i;
+  }
+}
+
+// A store leaves foreign keys unchecked for its transaction only, whether it
+// commits or fails: the setting does nothing inside a transaction.
+TEST_F(ArchiveOpen, ForeignKeysAreCheckedAgainAfterAStoresTransaction) {
+  Database database(path_of("archive.sqlite"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  database.execute("PRAGMA foreign_keys = ON");
+  for (const bool commit : {true, false}) {
+    {
+      ForeignKeysUnchecked unchecked(database);
+      Transaction transaction(database);
+      EXPECT_EQ(single_integer(database, "PRAGMA foreign_keys"), 0);
+      if (commit) transaction.commit();
+    }
+    EXPECT_EQ(single_integer(database, "PRAGMA foreign_keys"), 1) << (commit ? "committed" : "rolled back");
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <utility>
 #include <sstream>
@@ -22,6 +23,7 @@ const std::string kFirst = data_line("05/23/08 1432", "A00017", "  12", "OK");
 const std::string kSecond = data_line("05/23/08 1433", "A00018", " 240", "HIGH");
 const std::string kThird = data_line("05/23/08 1438", "B00102", "1050", "ALARM");
 const std::string kFourth = data_line("05/23/08 1445", "A00017", "  33", "OK");
+const std::string kNoTime = data_line("99/99/99 9999", "A00017", "  12", "OK");
 
 std::string archived_csv(Archive& archive, const ReadingFilter& filter) {
   std::string csv = kCsvHeaderLine;
@@ -74,6 +76,11 @@ TEST_F(ArchiveStore, KeepsEachReadingOnceAndEveryIdenticalReading) {
         {Step::download, {kFirst, kFirst, kSecond}, 0},
         {Step::download, {kFirst, kFirst, kSecond, kThird}, 1}},
        {kFirst, kFirst, kSecond, kThird}},
+      {"a grown log whose new readings are older than the archive's, or of no time",
+       {{Step::download, {kThird, kNoTime}, 2},
+        {Step::download, {kThird, kNoTime, kFirst, kNoTime}, 2},
+        {Step::download, {kThird, kNoTime, kFirst, kNoTime}, 0}},
+       {kThird, kNoTime, kFirst, kNoTime}},
       {"an erased log's export imported after the erase",
        {{Step::download, {kFirst, kSecond}, 2},
         {Step::mark_erased, {}, 0},
@@ -105,6 +112,23 @@ TEST_F(ArchiveStore, KeepsEachReadingOnceAndEveryIdenticalReading) {
     }
     EXPECT_EQ(archived_csv(*archive, {}), csv_text(session("000000042", scenario.archived))) << scenario.name;
   }
+}
+
+// Hundreds of readings, pairs of them identical, go in many statements.
+TEST_F(ArchiveStore, ALongLogGrownAndStoredAgainKeepsEveryReadingOnceInOrder) {
+  std::vector<std::string> data;
+  for (int i = 0; i < 700; ++i) {
+    const int minute = i / 2;
+    char time[16];
+    std::snprintf(time, sizeof time, "05/23/08 %02d%02d", 10 + minute / 60, minute % 60);
+    data.push_back(data_line(time, "A00017", "  12", "OK"));
+  }
+  const auto archive = open_archive(path_of("archive.sqlite"), ArchiveOpenMode::create);
+  const std::vector<std::string> first(data.begin(), data.begin() + 401);
+  EXPECT_EQ(store_log(*archive, session("42", first)).new_readings, 401);
+  EXPECT_EQ(store_log(*archive, session("42", data)).new_readings, 299);
+  EXPECT_EQ(store_log(*archive, session("42", data)).new_readings, 0);
+  EXPECT_EQ(archived_csv(*archive, {}), csv_text(session("42", data)));
 }
 
 TEST_F(ArchiveStore, ReadingsOfADownloadReadBackAsTheExportOfItsLog) {

@@ -21,7 +21,7 @@ COLUMNS = {
                   "readings", "new_readings"},
     "log_lines": {"download_id", "line_number", "text"},
     "readings": {"id", "instrument", "user_id", "mode", "datetime", "location", "ppm", "status",
-                 "datetime_iso", "ppm_value", "download_id"},
+                 "datetime_iso", "ppm_value", "occurrence", "log_epoch", "download_id", "identity_key"},
     "events": {"id", "at", "port", "instrument", "kind", "detail"},
 }
 
@@ -43,7 +43,7 @@ class ArchiveSchema(unittest.TestCase):
         return self.db.execute(sql).fetchone()[0]
 
     def test_version_mark_and_journal(self):
-        self.assertEqual(self.value("PRAGMA user_version"), 1)
+        self.assertEqual(self.value("PRAGMA user_version"), 2)
         self.assertEqual(self.value("PRAGMA application_id").to_bytes(4, "big"), b"719K")
         self.assertEqual(self.value("PRAGMA journal_mode"), "wal")
         self.assertEqual(self.value("PRAGMA integrity_check"), "ok")
@@ -73,6 +73,19 @@ class ArchiveSchema(unittest.TestCase):
             ("M\u00fcller", "05/23/08 1432", "A00017", "  12", "OK", "2008-05-23T14:32", 12.0, 1),
             ("M\u00fcller", "02/30/08 1433", "A00018", " n/a", "HIGH \u00b0", None, None, 1),
         ])
+
+    def test_identity_key_as_documented(self):
+        rows = self.db.execute("SELECT instrument, user_id, mode, datetime, location, ppm, status, occurrence, "
+                               "datetime_iso, identity_key FROM readings").fetchall()
+        self.assertEqual(len(rows), 2)
+        for *texts, occurrence, datetime_iso, key in rows:
+            hashed = b"".join(text.encode("utf-8") + b"\xff" for text in texts) + occurrence.to_bytes(8, "little")
+            fnv = 14695981039346656037
+            for byte in hashed:
+                fnv = ((fnv ^ byte) * 1099511628211) % 2**64
+            digits = datetime_iso[2:4] + datetime_iso[5:7] + datetime_iso[8:10] + datetime_iso[11:13] + \
+                datetime_iso[14:16] if datetime_iso else "0"
+            self.assertEqual(key, int(digits) * 2**29 + fnv % 2**29, texts)
 
     def test_event(self):
         kind, detail = self.db.execute("SELECT kind, detail FROM events").fetchone()

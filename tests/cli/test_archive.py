@@ -128,7 +128,7 @@ class ReadCommands(ArchiveTest):
         self.assert_exit(self.archive_run("import", self.export_file("survey.csv", SAMPLE_LOG)), 0)
         check = self.archive_run("check")
         self.assert_exit(check, 0)
-        self.assertEqual(check.text(), "integrity       ok\nschema version  1\ndownloads       1\nlog lines       0\n"
+        self.assertEqual(check.text(), "integrity       ok\nschema version  2\ndownloads       1\nlog lines       0\n"
                                        "readings        %d\nevents          0\n" % (len(csv_rows(SAMPLE_LOG)) - 1))
         # Pages past the first are the tables' and indexes'.
         with open(self.archive, "r+b") as damaged:
