@@ -47,3 +47,48 @@ print_summary() {
   fi
   echo "all passed"
 }
+
+# in_background <file> <command...>: runs a command that runs steps in a
+# subshell at the lowest priority, so that it takes only the time that the
+# steps in front leave over. Its output goes to <file>.log and its steps'
+# results to <file>.steps; join_background takes them back.
+in_background() {
+  local file="$1"
+  shift
+  rm -f "$file.steps"
+  (
+    steps=() results=()
+    renice -n 19 -p "$BASHPID" >/dev/null
+    "$@"
+    for i in "${!steps[@]}"; do printf '%s\t%s\n' "${steps[$i]}" "${results[$i]}"; done >"$file.steps"
+  ) >"$file.log" 2>&1 &
+  background_pid=$!
+}
+
+# join_background <file>: waits for in_background's command, prints its
+# output and records its steps.
+join_background() {
+  local name result
+  wait "$background_pid"
+  cat "$1.log"
+  if [ ! -f "$1.steps" ]; then
+    steps+=("steps in the background")
+    results+=("FAILED (ended before its summary)")
+    failed=1
+    return
+  fi
+  while IFS=$'\t' read -r name result; do
+    steps+=("$name")
+    results+=("$result")
+    [[ "$result" = passed* ]] || failed=1
+  done <"$1.steps"
+}
+
+# step_passed <name>: whether a step of that name ran and passed.
+step_passed() {
+  local i
+  for i in "${!steps[@]}"; do
+    [ "${steps[$i]}" = "$1" ] && [[ "${results[$i]}" = passed* ]] && return 0
+  done
+  return 1
+}
