@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "archive/archive.h"
+#include "datalog/csv.h"
 
 class ArchiveFolder : public ::testing::Test {
  protected:
@@ -57,4 +59,22 @@ inline StoredDownload store_log(Archive& archive, const std::vector<std::string>
                                 const std::string& instrument = "000123") {
   const DownloadRecord record = download_of(lines, instrument);
   return archive.store_download(record, readings_of_log(record.lines));
+}
+
+inline StoredDownload store_import(Archive& archive, const std::vector<std::string>& lines,
+                                   const std::string& file_name = "survey.csv") {
+  std::istringstream csv(csv_text(lines));
+  return archive.store_download(import_of(file_name), readings_of_csv(csv, file_name));
+}
+
+// The readings the filter selects, as the export writes them.
+inline std::string archived_csv(Archive& archive, const ReadingFilter& filter = {}) {
+  std::string csv = kCsvHeaderLine;
+  std::string row;
+  archive.for_each_reading(filter, [&](const ArchivedReading& archived) {
+    compose_csv_row(archived.reading, row);
+    csv += row;
+    return true;
+  });
+  return csv;
 }

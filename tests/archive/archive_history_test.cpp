@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "archive/sqlite_archive.h"
-#include "datalog/csv.h"
 #include "tests/archive/archive_files.h"
 
 namespace {
@@ -30,8 +28,7 @@ TEST_F(ArchiveHistory, ListsDownloadsNewestFirstWithWhatEachBrought) {
     DownloadRecord cut = download_of(session("42", {reading}));
     cut.info.complete = false;
     archive->store_download(cut, readings_of_log(cut.lines));
-    std::istringstream csv(kCsvHeaderLine);
-    archive->store_download(import_of("old.csv"), readings_of_csv(csv, "old.csv"));
+    store_import(*archive, {}, "old.csv");
   }
   const std::vector<DownloadSummary> downloads = open_archive(path, ArchiveOpenMode::existing)->downloads();
   using Row = std::tuple<std::int64_t, bool, bool, std::int64_t, std::int64_t, std::int64_t>;

@@ -107,11 +107,14 @@ TEST_F(ArchiveOpen, RefusesWhatIsNotOursAndLeavesItUnchanged) {
   }
 }
 
-// A store leaves foreign keys unchecked for its transaction only, whether it
-// commits or fails: the setting does nothing inside a transaction.
-TEST_F(ArchiveOpen, ForeignKeysAreCheckedAgainAfterAStoresTransaction) {
+// An archive's connection writes with synchronous FULL, so that a stored
+// download survives a power cut, and checks foreign keys; a store leaves
+// them unchecked for its transaction only, whether it commits or fails.
+TEST_F(ArchiveOpen, WritesDurablyAndChecksForeignKeysOutsideAStoresTransaction) {
   Database database(path_of("archive.sqlite"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-  database.execute("PRAGMA foreign_keys = ON");
+  prepare_archive(database, true);
+  constexpr std::int64_t kSynchronousFull = 2;
+  EXPECT_EQ(single_integer(database, "PRAGMA synchronous"), kSynchronousFull);
   for (const bool commit : {true, false}) {
     {
       ForeignKeysUnchecked unchecked(database);

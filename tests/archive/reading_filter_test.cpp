@@ -44,7 +44,7 @@ TEST_F(ReadingFilterRule, AdmitsWhatTheArchiveSelects) {
       {"location stored with blanks, given with others", [](ReadingFilter& f) { f.location = " A17 "; }, {2}},
       {"case counts", [](ReadingFilter& f) { f.location = "a00017"; }, {3}},
       {"no prefix match", [](ReadingFilter& f) { f.location = "A0001"; }, {}},
-      {"instrument stored with blanks", [](ReadingFilter& f) { f.instrument = "000124"; }, {6}},
+      {"instrument stored with blanks, given with others", [](ReadingFilter& f) { f.instrument = " 000124 "; }, {6}},
       {"no instrument is an empty one", [](ReadingFilter& f) { f.instrument = "  "; }, {5}},
       {"user", [](ReadingFilter& f) { f.user_id = "57"; }, {6}},
       {"since, inclusive, and no time is out",
@@ -75,6 +75,9 @@ TEST_F(ReadingFilterRule, AdmitsWhatTheArchiveSelects) {
     EXPECT_EQ(admitted, filter_case.admitted) << filter_case.name;
     EXPECT_EQ(selected, filter_case.admitted) << filter_case.name << " (the archive's query)";
   }
+  int handed = 0;
+  archive->for_each_reading({}, [&handed](const ArchivedReading&) { return ++handed < 2; });
+  EXPECT_EQ(handed, 2) << "the readings go on after the callback said stop";
 }
 
 }  // namespace

@@ -103,7 +103,6 @@ TEST(CsvReader, RefusesWhatTheWriterCannotHaveWrittenAtTheLineItStarts) {
       {"header in other words", "Instrument,User,Mode,Date,Location,PPM,Status\r\n" + row,
        CsvReadStatus::not_an_export, 1, 0},
       {"header with a blank more", header_text + " \r\n" + row, CsvReadStatus::not_an_export, 1, 0},
-      {"rows without a header", row + row, CsvReadStatus::not_an_export, 1, 0},
       {"six fields", header + row + "1,2,\"M1\",05/23/08 1432,A00017,  12\r\n", CsvReadStatus::bad_row, 3, 1},
       {"eight fields", header + row + row + "1,2,3,4,5,6,7,8\r\n", CsvReadStatus::bad_row, 4, 2},
       {"an empty line", header + row + "\r\n" + row, CsvReadStatus::bad_row, 3, 1},
