@@ -1,7 +1,8 @@
 #pragma once
 // What the archive's tests share: a folder of its own for each test (under
 // the test's temporary folder, removed after), logs as the instrument sends
-// them, and download records around them.
+// them, download records around them, and the archive's readings as the
+// export writes them.
 
 #include <gtest/gtest.h>
 
