@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -60,46 +61,36 @@ TEST(Threshold, GivenLevelOverridesTheRecordedAlarmAndNoneMeansNoLeak) {
   }
 }
 
-struct ExpectedLocation {
-  std::string location;
-  std::size_t readings, leaks;
-  std::optional<std::size_t> highest;
-  double mean_ppm;
-  std::size_t latest;
-  std::vector<double> thresholds;
-};
+// A location's summary as (location, readings, leaks, highest, mean, latest, thresholds).
+using LocationRow = std::tuple<std::string, std::size_t, std::size_t, std::optional<std::size_t>, double,
+                               std::size_t, std::vector<double>>;
 
-void expect_locations(const std::vector<LocationSummary>& actual, const std::vector<ExpectedLocation>& expected) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (std::size_t at = 0; at < expected.size(); ++at) {
-    SCOPED_TRACE(expected[at].location);
-    EXPECT_EQ(actual[at].location, expected[at].location);
-    EXPECT_EQ(actual[at].readings, expected[at].readings);
-    EXPECT_EQ(actual[at].leaks, expected[at].leaks);
-    EXPECT_EQ(actual[at].highest, expected[at].highest);
-    EXPECT_NEAR(actual[at].mean_ppm, expected[at].mean_ppm, 1e-9);
-    EXPECT_EQ(actual[at].latest, expected[at].latest);
-    EXPECT_EQ(actual[at].thresholds, expected[at].thresholds);
+std::vector<LocationRow> location_rows(const std::vector<LocationSummary>& locations) {
+  std::vector<LocationRow> rows;
+  for (const LocationSummary& summary : locations) {
+    rows.emplace_back(summary.location, summary.readings, summary.leaks, summary.highest, summary.mean_ppm,
+                      summary.latest, summary.thresholds);
   }
+  return rows;
 }
 
 TEST(SummariseLocations, ByHighestThenLocationWithFirstPeakLatestTimedReadingAndMeanOfNumbers) {
-  expect_locations(summarise_locations(survey(), std::nullopt),
-                   {{"B", 1, 1, 1, 80, 1, {50}},
-                    {"D", 1, 0, 6, 80, 6, {}},
-                    {"A", 5, 3, 3, (20 + 60 + 60 + 55) / 4.0, 2, {50}},
-                    {"E", 2, 0, 8, 35, 8, {50, 100}},
-                    {"C", 1, 0, std::nullopt, 0, 5, {50}}});
-}
-
-TEST(SummariseLocations, GivenLeakLevelAppliesToEveryReading) {
-  const std::vector<LocationSummary> locations = summarise_locations(survey(), 30.0);
-  std::vector<std::size_t> leaks;
-  for (const LocationSummary& location : locations) {
-    leaks.push_back(location.leaks);
-    EXPECT_EQ(location.thresholds, std::vector<double>{30}) << location.location;
+  const double mean_of_a = (20 + 60 + 60 + 55) / 4.0;
+  const struct {
+    std::optional<double> leak_ppm;
+    std::vector<LocationRow> rows;
+  } cases[] = {
+      {std::nullopt,
+       {{"B", 1, 1, 1, 80, 1, {50}}, {"D", 1, 0, 6, 80, 6, {}}, {"A", 5, 3, 3, mean_of_a, 2, {50}},
+        {"E", 2, 0, 8, 35, 8, {50, 100}}, {"C", 1, 0, std::nullopt, 0, 5, {50}}}},
+      // A given leak level applies to every reading, those without a recorded alarm too.
+      {30,
+       {{"B", 1, 1, 1, 80, 1, {30}}, {"D", 1, 1, 6, 80, 6, {30}}, {"A", 5, 3, 3, mean_of_a, 2, {30}},
+        {"E", 2, 2, 8, 35, 8, {30}}, {"C", 1, 0, std::nullopt, 0, 5, {30}}}},
+  };
+  for (const auto& [leak_ppm, rows] : cases) {
+    EXPECT_EQ(location_rows(summarise_locations(survey(), leak_ppm)), rows) << leak_ppm.value_or(-1);
   }
-  EXPECT_EQ(leaks, (std::vector<std::size_t>{1, 1, 3, 2, 0}));
 }
 
 TEST(LeaksByLocation, InTheSummarysOrderAndByTimeWithTimelessReadingsLast) {
@@ -107,31 +98,26 @@ TEST(LeaksByLocation, InTheSummarysOrderAndByTimeWithTimelessReadingsLast) {
   const std::vector<LeakGroup> groups =
       leaks_by_location(readings, summarise_locations(readings, std::nullopt), std::nullopt);
   ASSERT_EQ(groups.size(), 2u);
-  EXPECT_EQ(groups[0].location, "B");
-  EXPECT_EQ(groups[0].readings, std::vector<std::size_t>{1});
-  EXPECT_EQ(groups[1].location, "A");
-  EXPECT_EQ(groups[1].readings, (std::vector<std::size_t>{3, 2, 9}));
+  EXPECT_EQ(std::tie(groups[0].location, groups[0].readings), std::make_tuple("B", std::vector<std::size_t>{1}));
+  EXPECT_EQ(std::tie(groups[1].location, groups[1].readings), std::make_tuple("A", std::vector<std::size_t>{3, 2, 9}));
 }
 
 TEST(SummariseOperators, ReadingsDistinctLocationsFirstPeakAndLeaksPerUserId) {
-  const std::vector<OperatorSummary> operators = summarise_operators(survey(), std::nullopt);
-  ASSERT_EQ(operators.size(), 2u);
-  const auto fields = [](const OperatorSummary& o) {
-    return std::make_tuple(o.user_id, o.readings, o.locations, o.leaks, o.highest);
-  };
-  EXPECT_EQ(fields(operators[0]), std::make_tuple(std::string("42"), 5u, 1u, 3u, std::optional<std::size_t>(3)));
-  EXPECT_EQ(fields(operators[1]), std::make_tuple(std::string("57"), 5u, 4u, 1u, std::optional<std::size_t>(1)));
+  using OperatorRow = std::tuple<std::string, std::size_t, std::size_t, std::size_t, std::optional<std::size_t>>;
+  std::vector<OperatorRow> rows;
+  for (const OperatorSummary& summary : summarise_operators(survey(), std::nullopt)) {
+    rows.emplace_back(summary.user_id, summary.readings, summary.locations, summary.leaks, summary.highest);
+  }
+  EXPECT_EQ(rows, (std::vector<OperatorRow>{{"42", 5, 1, 3, 3}, {"57", 5, 4, 1, 1}}));
 }
 
 TEST(SurveyOverview, PeriodCountsAndWhatIsMissing) {
   const SurveyOverview overview = survey_overview(survey(), std::nullopt);
   EXPECT_EQ(overview.first_iso, "2008-05-23T08:00");
   EXPECT_EQ(overview.last_iso, "2008-05-23T12:00");
-  EXPECT_EQ(overview.readings, 10u);
-  EXPECT_EQ(overview.locations, 5u);
-  EXPECT_EQ(overview.without_time, 2u);
-  EXPECT_EQ(overview.without_number, 2u);
-  EXPECT_EQ(overview.without_threshold, 1u);
+  EXPECT_EQ(std::tie(overview.readings, overview.locations, overview.without_time, overview.without_number,
+                     overview.without_threshold),
+            std::make_tuple(10u, 5u, 2u, 2u, 1u));
   EXPECT_EQ(survey_overview(survey(), 10.0).without_threshold, 0u);
   EXPECT_EQ(overview.instruments, (std::vector<std::string>{"000123", "000126"}));
   EXPECT_EQ(overview.operators, (std::vector<std::string>{"42", "57"}));
@@ -139,12 +125,11 @@ TEST(SurveyOverview, PeriodCountsAndWhatIsMissing) {
 }
 
 TEST(RecordedAlarms, DistinctSettingsPerInstrument) {
-  const std::vector<RecordedAlarms> alarms = recorded_alarms(survey());
-  ASSERT_EQ(alarms.size(), 2u);
-  EXPECT_EQ(alarms[0].instrument, "000123");
-  EXPECT_EQ(alarms[0].alarm_ppm, std::vector<double>{50});
-  EXPECT_EQ(alarms[1].instrument, "000126");
-  EXPECT_EQ(alarms[1].alarm_ppm, (std::vector<double>{50, 100}));
+  std::vector<std::pair<std::string, std::vector<double>>> alarms;
+  for (const RecordedAlarms& recorded : recorded_alarms(survey())) {
+    alarms.emplace_back(recorded.instrument, recorded.alarm_ppm);
+  }
+  EXPECT_EQ(alarms, (decltype(alarms){{"000123", {50}}, {"000126", {50, 100}}}));
 }
 
 }  // namespace

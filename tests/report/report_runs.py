@@ -8,8 +8,9 @@ Paths come from environment variables that tests/report/CMakeLists.txt
 sets.
 """
 
-import html.parser
+import html
 import os
+import re
 import subprocess
 
 from simulator import setting
@@ -48,45 +49,22 @@ def report(*arguments, env=None, cwd=None):
                           env=environment, cwd=cwd)
 
 
-class Sections(html.parser.HTMLParser):
+def plain_text(markup):
+    return html.unescape(re.sub(r"<[^>]*>", "", markup))
+
+
+def sections_of(page):
     """A page's sections by id, each as the rows of its tables (the cells'
     text, header rows included) and its whole text; the heading as
-    "header"."""
-
-    def __init__(self, text):
-        super().__init__()
-        self.sections = {}
-        self._section = None
-        self._row = None
-        self._cell = None
-        self.feed(text)
-
-    def handle_starttag(self, tag, attributes):
-        if tag in ("section", "header"):
-            self._section = dict(attributes).get("id", tag)
-            self.sections[self._section] = {"rows": [], "text": ""}
-        elif tag == "tr" and self._section:
-            self._row = []
-            self.sections[self._section]["rows"].append(self._row)
-        elif tag in ("td", "th") and self._row is not None:
-            self._cell = ""
-
-    def handle_endtag(self, tag):
-        if tag in ("td", "th") and self._cell is not None:
-            self._row.append(" ".join(self._cell.split()))
-            self._cell = None
-        elif tag == "tr":
-            self._row = None
-        elif tag in ("section", "header"):
-            self._section = None
-
-    def handle_data(self, data):
-        if self._section:
-            self.sections[self._section]["text"] += data
-        if self._cell is not None:
-            self._cell += data
+    "header". The page is the program's own, closed tags included."""
+    sections = {}
+    for section_id, body in re.findall(r'<(?:section id="([^"]+)"|header)>(.*?)</(?:section|header)>', page, re.S):
+        rows = [[" ".join(plain_text(cell).split()) for cell in re.findall(r"<t[dh][^>]*>(.*?)</t[dh]>", row, re.S)]
+                for row in re.findall(r"<tr[^>]*>(.*?)</tr>", body, re.S)]
+        sections[section_id or "header"] = {"rows": rows, "text": plain_text(body)}
+    return sections
 
 
 def page_sections(path):
     with open(path, encoding="utf-8") as page:
-        return Sections(page.read()).sections
+        return sections_of(page.read())

@@ -13,7 +13,8 @@ import stat
 import tempfile
 import unittest
 
-from report_runs import SAMPLE_ALARM_PPM, Sections, page_sections, report, write_sample_archive, write_sample_csv
+from report_runs import (SAMPLE_ALARM_PPM, page_sections, report, sections_of, write_sample_archive,
+                         write_sample_csv)
 
 ARROW = "\u2192"
 
@@ -58,7 +59,7 @@ class ReportCommand(unittest.TestCase):
                 run = report("report", self.csv, "--leak-ppm", str(SAMPLE_ALARM_PPM), "--title", "North, May",
                              *options)
                 self.assertEqual(run.returncode, 0, run.stderr)
-                from_csv = Sections(run.stdout.decode("utf-8")).sections
+                from_csv = sections_of(run.stdout.decode("utf-8"))
                 self.assertIn("North, May", from_csv["header"]["text"])
                 from_archive = self.archive_page(*options)
                 self.assertEqual(len(data_rows(from_csv["readings"])), expected)
@@ -83,7 +84,7 @@ class ReportCommand(unittest.TestCase):
         self.assertEqual(data_rows(self.archive_page()["header"]), [["000123", "3.1", "0100", "1.00", "0050"]])
 
         run = report("report", self.csv)
-        self.assertIn("recorded only in an archive", Sections(run.stdout.decode("utf-8")).sections["events"]["text"])
+        self.assertIn("recorded only in an archive", sections_of(run.stdout.decode("utf-8"))["events"]["text"])
 
     def test_refusals_exit_with_their_code_before_reading_and_leave_every_file_as_it_was(self):
         missing = self.path("missing.sqlite")

@@ -10,14 +10,13 @@ Run by ctest (label "report"); report_runs.py makes the sources. The probes
 injected into copies of the pages (a script that measures, a style that
 picks the paper or hides sections) exist only here, never in a report."""
 
-import html.parser
 import os
 import re
 import subprocess
 import tempfile
 import unittest
 
-from report_runs import (SAMPLE_ALARM_PPM, report, write_generated_archive, write_sample_archive,
+from report_runs import (SAMPLE_ALARM_PPM, report, run, write_generated_archive, write_sample_archive,
                          write_sample_csv)
 
 CHROMIUM = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -47,10 +46,6 @@ PHONE_FRAME_HEIGHT_PX = 800
 PHONE_FRAME = """<!DOCTYPE html><html lang="en"><head><meta charset="utf-8"><title>phone</title></head>
 <body style="margin:0"><iframe src="%%s" style="border:0;width:%dpx;height:%dpx"></iframe></body></html>""" % (
     PHONE_WIDTH_PX, PHONE_FRAME_HEIGHT_PX)
-
-
-def run(*command, **options):
-    return subprocess.run(command, check=True, capture_output=True, timeout=120, **options)
 
 
 class Pages:
@@ -116,27 +111,19 @@ def section_text(pages, heading):
     return "\n".join(pages[start:end])
 
 
-def png_rgb(png):
-    """(width, height, pixel bytes) of a screenshot, three bytes a pixel."""
-    data = run("convert", png, "-depth", "8", "ppm:-").stdout
-    fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
-    return int(fields.group(1)), int(fields.group(2)), data[fields.end():]
-
-
 def rows_with_colour(png, rgb):
     """The rows of a screenshot that hold a pixel of exactly that colour (the
-    inside of a filled mark is drawn in its colour as it is)."""
-    width, height, pixels = png_rgb(png)
-    colour = bytes(rgb)
-    rows = set()
-    for y in range(height):
-        row = pixels[y * width * 3:(y + 1) * width * 3]
-        at = row.find(colour)
-        while at >= 0 and at % 3 != 0:
-            at = row.find(colour, at + 1)
-        if at >= 0:
-            rows.add(y)
-    return rows
+    inside of a filled mark is drawn in its colour as it is): that colour
+    made white and the rest black, each row averaged into one pixel."""
+    colour = "#%02X%02X%02X" % rgb
+    rows = run("convert", png, "-alpha", "off", "-fill", "black", "+opaque", colour, "-fill", "white", "-opaque",
+               colour, "-scale", "1x!", "-depth", "16", "txt:-").stdout.decode()
+    return {int(y) for y, level in re.findall(r"^0,(\d+): \((\d+)", rows, re.MULTILINE) if int(level) > 0}
+
+
+def top_left_colour(png):
+    pixel = run("convert", png, "-alpha", "off", "-crop", "1x1+0+0", "-depth", "8", "txt:-").stdout.decode()
+    return re.search(r"#[0-9A-F]{6}", pixel).group(0)
 
 
 def bands(rows, gap=40):
@@ -148,19 +135,6 @@ def bands(rows, gap=40):
         else:
             found.append([y, y])
     return found
-
-
-class Elements(html.parser.HTMLParser):
-    """Every element and attribute of a page."""
-
-    def __init__(self, text):
-        super().__init__()
-        self.tags, self.attributes = [], []
-        self.feed(text)
-
-    def handle_starttag(self, tag, attributes):
-        self.tags.append(tag)
-        self.attributes += attributes
 
 
 class ReportRendering(unittest.TestCase):
@@ -180,34 +154,31 @@ class ReportRendering(unittest.TestCase):
                 self.assertEqual(tidy.returncode, 0, tidy.stderr.decode())
                 with open(page, encoding="utf-8") as source:
                     text = source.read()
-                elements = Elements(text)
-                for name in ("script", "link", "img", "iframe", "object", "embed", "image", "use"):
-                    self.assertNotIn(name, elements.tags)
-                for name, value in elements.attributes:
-                    if name in ("href", "src", "xlink:href", "action", "srcset"):
-                        self.assertTrue(value.startswith("#"), (name, value))
+                tags = set(re.findall(r"<([a-z][\w:-]*)", text))
+                self.assertFalse(tags & {"script", "link", "img", "iframe", "object", "embed", "image", "use"})
+                references = re.findall(r"\s(?:href|src|xlink:href|action|srcset)\s*=\s*[\"']?([^\"'\s>]*)", text)
+                self.assertTrue(all(reference.startswith("#") for reference in references), references)
                 self.assertNotRegex(text, r"https?:|//|url\(|@import")
 
-    def test_printed_samples_hold_the_summary_and_leak_list_each_section_on_a_new_page(self):
-        for page in (self.pages.sample, self.pages.sample_archive):
-            with self.subTest(page=os.path.basename(page)):
-                pages = pdf_pages_text(self.pages.pdf(page, os.path.basename(page) + ".pdf"))
-                first_lines = [first_line(printed) for printed in pages]
-                for heading in SECTION_HEADINGS:
-                    self.assertIn(heading, first_lines)
-                summary = section_text(pages, "Summary by location")
-                # Location, highest and when, leaks, readings, mean, last and when.
-                self.assertRegex(summary, r"A00021\s+1050\s+2008-05-23 15:51\s+3\s+6\s+280\.8\s+1050\s+"
-                                          r"2008-05-23 15:51")
-                self.assertRegex(summary, r"C00310\s+512\s+2008-05-23 16:05\s+2\s+5\s+137\.4\s+2\s+"
-                                          r"2008-05-23 16:52")
-                leaks = section_text(pages, "Leaks")
-                groups = re.findall(r"^\s*([A-C]\d{5}) (\d+) leaks?$", leaks, re.MULTILINE)
-                self.assertEqual(groups, [("A00021", "3"), ("B00102", "3"), ("C00311", "3"), ("A00017", "3"),
-                                          ("A00018", "4"), ("C00310", "2"), ("C00315", "4")])
-                self.assertRegex(leaks, r"2008-05-23 14:38\s+1050\s+50\s+ALARM\s+000123\s+000000042")
-                self.assertEqual(len(re.findall(r"^\s*2008-05-23 \d\d:\d\d\s+\d+\s+50\s", leaks, re.MULTILINE)),
-                                 22)
+    def test_printed_sample_holds_the_summary_and_leak_list_each_section_on_a_new_page(self):
+        # The archive's page has the same tables (test_report_command.py).
+        pages = pdf_pages_text(self.pages.pdf(self.pages.sample, "sample.pdf"))
+        first_lines = [first_line(printed) for printed in pages]
+        for heading in SECTION_HEADINGS:
+            self.assertIn(heading, first_lines)
+        summary = section_text(pages, "Summary by location")
+        # Location, highest and when, leaks, readings, mean, last and when.
+        self.assertRegex(summary, r"A00021\s+1050\s+2008-05-23 15:51\s+3\s+6\s+280\.8\s+1050\s+"
+                                  r"2008-05-23 15:51")
+        self.assertRegex(summary, r"C00310\s+512\s+2008-05-23 16:05\s+2\s+5\s+137\.4\s+2\s+"
+                                  r"2008-05-23 16:52")
+        leaks = section_text(pages, "Leaks")
+        groups = re.findall(r"^\s*([A-C]\d{5}) (\d+) leaks?$", leaks, re.MULTILINE)
+        self.assertEqual(groups, [("A00021", "3"), ("B00102", "3"), ("C00311", "3"), ("A00017", "3"),
+                                  ("A00018", "4"), ("C00310", "2"), ("C00315", "4")])
+        self.assertRegex(leaks, r"2008-05-23 14:38\s+1050\s+50\s+ALARM\s+000123\s+000000042")
+        self.assertEqual(len(re.findall(r"^\s*2008-05-23 \d\d:\d\d\s+\d+\s+50\s", leaks, re.MULTILINE)),
+                         22)
 
     def test_printed_pages_fit_a4_and_letter_whole_with_table_headers_repeated(self):
         # Chromium clips what runs past the printed page's width and leaves
@@ -257,8 +228,7 @@ class ReportRendering(unittest.TestCase):
                 with open(phone, "w", encoding="utf-8") as frame:
                     frame.write(PHONE_FRAME % os.path.basename(probe))
                 png = self.pages.screenshot(phone, "probe.png", DESKTOP_WIDTH_PX, PHONE_FRAME_HEIGHT_PX)
-                _, _, pixels = png_rgb(png)
-                self.assertEqual(tuple(pixels[:3]), (0, 255, 0), "red: scrolls sideways; blue: not a phone")
+                self.assertEqual(top_left_colour(png), "#00FF00", "red: scrolls sideways; blue: not a phone")
 
 
 if __name__ == "__main__":
