@@ -257,6 +257,14 @@ class CliTest(unittest.TestCase):
         """The archive's downloads, newest first, as "archive list --json" gives them."""
         return json.loads(self.archive_run("list", "--json").out)
 
+    def hold_archive(self):
+        """Another program in the middle of a write to the archive: it holds
+        the write lock until the returned release is called."""
+        database = sqlite3.connect(self.archive, isolation_level=None, timeout=0)
+        database.execute("BEGIN IMMEDIATE")
+        self.addCleanup(database.close)
+        return database.close
+
     def wait_until(self, condition, timeout_s, what):
         if not eventually(condition, timeout_s):
             self.fail("timed out after %.0f s waiting for %s" % (timeout_s, what))
@@ -308,21 +316,6 @@ def archive_rows(path, sql, parameters=()):
         return database.execute(sql, parameters).fetchall()
     finally:
         database.close()
-
-
-class ArchiveWriteLock:
-    """Another program in the middle of a write to the archive, holding its
-    write lock until released."""
-
-    def __init__(self, path):
-        self.database = sqlite3.connect(path, isolation_level=None, timeout=0)
-        self.database.execute("BEGIN IMMEDIATE")
-
-    def release(self):
-        if self.database:
-            self.database.execute("ROLLBACK")
-            self.database.close()
-            self.database = None
 
 
 def eventually(condition, timeout_s):

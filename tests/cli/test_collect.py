@@ -17,7 +17,7 @@ import signal
 import sqlite3
 import time
 
-from cli_harness import (SAMPLE_LOG, SECOND_SESSION, SETTING_QUERIES, ArchiveWriteLock, CliTest, aligned,
+from cli_harness import (SAMPLE_LOG, SECOND_SESSION, SETTING_QUERIES, CliTest, aligned,
                          archive_rows, commands_sent, expected_export, file_bytes, read_log, read_state,
                          read_transcript, settings_json, shown)
 
@@ -150,11 +150,10 @@ class ArchiveFailures(CollectTest):
                 collect = self.start_collect(simulator, "--erase")
                 if cause == "locked":
                     self.wait_for_download(simulator)
-                    lock = ArchiveWriteLock(self.archive)
-                    self.addCleanup(lock.release)
+                    release = self.hold_archive()
                 out, err = collect.communicate(timeout=DOWNLOAD_TIMEOUT_S)
                 if cause == "locked":
-                    lock.release()
+                    release()
 
                 self.assertEqual(collect.returncode, 4, err)
                 recovered = glob.glob(self.path(cause + "/719k-recovery-000123-*.csv"))
@@ -231,15 +230,14 @@ class TwoPrograms(CollectTest):
         for simulator in simulators:
             self.wait_for_download(simulator)
         # Held until all have their logs, so all stores wait at once.
-        lock = ArchiveWriteLock(self.archive)
-        self.addCleanup(lock.release)
+        release = self.hold_archive()
         self.wait_for_whole_logs(*simulators)
         time.sleep(1)
         killed = collects.pop()
         self.assertIsNone(killed.poll(), "collect ended before it was killed")
         killed.kill()
         killed.communicate()
-        lock.release()
+        release()
 
         for collect in collects:
             out, err = collect.communicate(timeout=DOWNLOAD_TIMEOUT_S)
