@@ -40,16 +40,11 @@ class Dock(CliTest):
     def wait_for(self, process, event, port, count=1):
         """Until `count` events of the kind have come from the port."""
         def arrived():
-            self.take_events(process)
-            return self.count(event, port) >= count
-        self.wait_until(arrived, EVENT_TIMEOUT_S, "%s %s" % (event, port))
-
-    def take_events(self, process):
-        chunk = process.stdout.read()
-        if chunk:
-            self.pending += chunk
+            self.pending += process.stdout.read() or b""
             *lines, self.pending = self.pending.split(b"\n")
             self.events += [json.loads(line) for line in lines]
+            return self.count(event, port) >= count
+        self.wait_until(arrived, EVENT_TIMEOUT_S, "%s %s" % (event, port))
 
     def count(self, event, port):
         return sum(1 for seen in self.events if seen["event"] == event and seen["port"] == port)

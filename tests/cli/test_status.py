@@ -6,7 +6,6 @@ test's own where a terminal is wanted."""
 import os
 import re
 import subprocess
-import threading
 
 from cli_harness import SAMPLE_LOG, CliTest
 
@@ -18,28 +17,18 @@ class StatusLine(CliTest):
         """719k with standard error on a pty: its exit code and everything the
         terminal received."""
         screen, terminal = os.openpty()
-        received = []
-        reader = threading.Thread(target=self.read_all, args=(screen, received))
-        reader.start()
+        self.addCleanup(os.close, screen)
+        process = subprocess.Popen([self.program] + arguments, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=terminal, env=self.environment())
+        self.addCleanup(self._end, process)
+        os.close(terminal)
+        received = b""
         try:
-            finished = subprocess.run([self.program] + arguments, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                      stderr=terminal, env=self.environment(), timeout=60)
-        finally:
-            os.close(terminal)
-            reader.join(timeout=10)
-            os.close(screen)
-        return finished.returncode, b"".join(received).decode("ascii", "replace")
-
-    @staticmethod
-    def read_all(screen, received):
-        while True:
-            try:
-                chunk = os.read(screen, 4096)
-            except OSError:  # the terminal's last holder closed it
-                return
-            if not chunk:
-                return
-            received.append(chunk)
+            while chunk := os.read(screen, 4096):
+                received += chunk
+        except OSError:  # the terminal's last holder, 719k, has closed it
+            pass
+        return process.wait(timeout=10), received.decode("ascii", "replace")
 
     def test_a_silent_instrument_is_waited_for_in_plain_words_and_the_line_is_cleared(self):
         simulator = self.start_simulator(self.state_file(), ["--silent"])
