@@ -304,7 +304,7 @@ def file_bytes(path):
     try:
         with open(path, "rb") as source:
             return source.read()
-    except (FileNotFoundError, NotADirectoryError):
+    except FileNotFoundError:
         return None
 
 

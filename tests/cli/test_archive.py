@@ -1,7 +1,8 @@
 """719k's survey archive from the command line: CSV exports imported and
 the readings given back by filter, the archive's place, the commands that
 only read it, log download --store, and the records that config set, clock
-set and log erase keep there, only when the archive exists.
+set and log erase keep there, only when the archive exists; a file that is
+no archive stops them and collect before anything is sent.
 
 Exports are worked out with the instrument's rules written out plainly
 (cli_harness); the archive is also read with Python's sqlite3 module.
