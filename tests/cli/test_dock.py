@@ -79,7 +79,8 @@ class Dock(CliTest):
         self.assertEqual(dock.returncode, 0)
         self.assertEqual([self.count("collected", port) for port in (first, second, held)], [1, 2, 1])
         self.assertEqual(self.count("docked", first), 1)
-        self.assertEqual(sorted(download["port"] for download in self.downloads()), sorted([first, second, second, held]))
+        self.assertEqual(sorted(download["port"] for download in self.downloads()),
+                         sorted([first, second, second, held]))
 
     def test_a_stop_during_a_download_stores_it_incomplete_and_erases_nothing(self):
         simulator, port, state = self.docked_instrument("docked", SAMPLE_LOG[:20])
@@ -88,5 +89,6 @@ class Dock(CliTest):
         dock.send_signal(signal.SIGINT)
         dock.communicate(timeout=30)
         self.assertEqual(dock.returncode, 130)
-        self.assertEqual([(download["complete"], download["erased"]) for download in self.downloads()], [(False, False)])
+        self.assertEqual([(download["complete"], download["erased"]) for download in self.downloads()],
+                         [(False, False)])
         self.assertEqual(read_log(state), SAMPLE_LOG[:20], "nothing erased after a stop request")

@@ -43,8 +43,8 @@ class StatusLine(CliTest):
         self.assertEqual((silences[0], list(silences), list(left)), (2, sorted(silences), sorted(left, reverse=True)))
         self.assertTrue(elapsed[-1] >= 10 and silences[-1] >= 10 and left[0] <= 12, screen)
         # The line is cleared before the message, which stands alone.
-        self.assertRegex(screen, r"\r +\r719k: %s\r\n$" % re.escape("no answer from the instrument on %s: is it connected, switched on and set to 2400 baud?"
-                                               % simulator.pty))
+        message = "719k: no answer from the instrument on %s: is it connected, switched on and set to 2400 baud?"
+        self.assertRegex(screen, r"\r +\r%s\r\n$" % re.escape(message % simulator.pty))
 
     def test_progress_gives_one_dated_line_per_event_off_a_terminal(self):
         log = SAMPLE_LOG[:8]
