@@ -14,6 +14,7 @@ What it does not do: check anything itself; the test modules assert.
 
 import csv
 import datetime
+import json
 import os
 import re
 import shutil
@@ -34,6 +35,8 @@ RUN_TIMEOUT_S = 90
 # (it writes its transcript as it reads).
 SIMULATOR_CATCH_UP_S = 5
 POLL_S = 0.05
+# A download under way asks for the log within this time.
+DOWNLOAD_START_TIMEOUT_S = 30
 
 # The settings as 719k names them, in its output's order: the name on the
 # command line and in text, the JSON key, the state file's name.
@@ -187,6 +190,7 @@ class CliTest(unittest.TestCase):
         self.work = os.path.join(setting("SET719K_CLI_WORK"), self.id())
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work)
+        self.archive = self.path("archive.sqlite")
 
     def path(self, name):
         return os.path.join(self.work, name)
@@ -205,6 +209,13 @@ class CliTest(unittest.TestCase):
             self.assertEqual(values, {}, "no such setting in the sample")
             with open(path, "w") as target:
                 target.write("\n".join(lines))
+        return path
+
+    def export_file(self, name, log):
+        """The export of the log as the dialog writes it."""
+        path = self.path(name)
+        with open(path, "wb") as export:
+            export.write(expected_export(log))
         return path
 
     def start_simulator(self, state_file, options=(), transcript="transcript.txt"):
@@ -226,9 +237,9 @@ class CliTest(unittest.TestCase):
         return Run(finished.returncode, finished.stdout or b"", finished.stderr.decode("utf-8", "replace"),
                    time.monotonic() - started)
 
-    def start_719k(self, arguments):
+    def start_719k(self, arguments, stdin=subprocess.DEVNULL):
         """719k in the background; killed at the test's end if still running."""
-        process = subprocess.Popen([self.program] + list(arguments), stdin=subprocess.DEVNULL,
+        process = subprocess.Popen([self.program] + list(arguments), stdin=stdin,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.environment())
         self.addCleanup(self._end, process)
         return process
@@ -239,9 +250,30 @@ class CliTest(unittest.TestCase):
             process.kill()
         process.communicate()
 
+    def archive_run(self, *words, env=None):
+        return self.run_719k(["--archive", self.archive, "archive"] + list(words), env=env)
+
+    def downloads(self):
+        """The archive's downloads, newest first, as "archive list --json" gives them."""
+        return json.loads(self.archive_run("list", "--json").out)
+
+    def hold_archive(self):
+        """Another program in the middle of a write to the archive: it holds
+        the write lock until the returned release is called."""
+        database = sqlite3.connect(self.archive, isolation_level=None, timeout=0)
+        database.execute("BEGIN IMMEDIATE")
+        self.addCleanup(database.close)
+        return database.close
+
     def wait_until(self, condition, timeout_s, what):
         if not eventually(condition, timeout_s):
             self.fail("timed out after %.0f s waiting for %s" % (timeout_s, what))
+
+    def wait_for_download(self, simulator, lines=0):
+        """Until the log has been asked for and that many lines of it handed back."""
+        self.wait_until(lambda: "GET LOG DATA" in commands_sent(simulator.transcript)
+                        and log_lines_handed_back(simulator.transcript) >= lines,
+                        DOWNLOAD_START_TIMEOUT_S, "%d log lines to come over" % lines)
 
     def assert_exit(self, run, code):
         self.assertEqual(run.code, code, run)
@@ -267,6 +299,15 @@ class CliTest(unittest.TestCase):
         self.assertEqual(commands_sent(simulator.transcript), expected)
 
 
+def file_bytes(path):
+    """The file's bytes; None where there is no such file."""
+    try:
+        with open(path, "rb") as source:
+            return source.read()
+    except FileNotFoundError:
+        return None
+
+
 def archive_rows(path, sql, parameters=()):
     """What Python's own sqlite3 module, a client that is not 719k, reads in
     the archive; opened read-only, so that it never makes one."""
@@ -275,21 +316,6 @@ def archive_rows(path, sql, parameters=()):
         return database.execute(sql, parameters).fetchall()
     finally:
         database.close()
-
-
-class ArchiveWriteLock:
-    """Another program in the middle of a write to the archive, holding its
-    write lock until released."""
-
-    def __init__(self, path):
-        self.database = sqlite3.connect(path, isolation_level=None, timeout=0)
-        self.database.execute("BEGIN IMMEDIATE")
-
-    def release(self):
-        if self.database:
-            self.database.execute("ROLLBACK")
-            self.database.close()
-            self.database = None
 
 
 def eventually(condition, timeout_s):

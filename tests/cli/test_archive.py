@@ -1,7 +1,8 @@
 """719k's survey archive from the command line: CSV exports imported and
 the readings given back by filter, the archive's place, the commands that
 only read it, log download --store, and the records that config set, clock
-set and log erase keep there, only when the archive exists.
+set and log erase keep there, only when the archive exists; a file that is
+no archive stops them and collect before anything is sent.
 
 Exports are worked out with the instrument's rules written out plainly
 (cli_harness); the archive is also read with Python's sqlite3 module.
@@ -11,29 +12,14 @@ import json
 import os
 import re
 
-from cli_harness import (SAMPLE_LOG, SECOND_SESSION, SETTING_QUERIES, CliTest, archive_rows, csv_rows,
-                         expected_export, read_log)
+from cli_harness import (SAMPLE_LOG, SECOND_SESSION, SETTING_QUERIES, CliTest, archive_rows, csv_rows, expected_export,
+                         file_bytes, read_log)
 
 SURVEY_LOG = SAMPLE_LOG[:8] + SAMPLE_LOG[SECOND_SESSION:SECOND_SESSION + 8]
 NOT_AN_EXPORT = b"Date,Place,Value\r\n05/23/08 1432,A00017,12\r\n"
 
 
-class ArchiveTest(CliTest):
-    def setUp(self):
-        super().setUp()
-        self.archive = self.path("archive.sqlite")
-
-    def archive_run(self, *words, env=None):
-        return self.run_719k(["--archive", self.archive, "archive"] + list(words), env=env)
-
-    def export_file(self, name, log):
-        path = self.path(name)
-        with open(path, "wb") as export:
-            export.write(expected_export(log))
-        return path
-
-
-class Import(ArchiveTest):
+class Import(CliTest):
     def test_an_export_is_imported_once_and_a_file_that_is_not_one_is_refused_whole_while_the_rest_go_in(self):
         export = self.export_file("survey.csv", SAMPLE_LOG)
         readings = len(csv_rows(SAMPLE_LOG)) - 1
@@ -55,8 +41,8 @@ class Import(ArchiveTest):
                          % re.escape(bad))
 
         self.assertEqual(self.archive_run("readings").out, expected_export(SAMPLE_LOG + SAMPLE_LOG[5:7]))
-        self.assertEqual(archive_rows(self.archive, "SELECT id, port, imported_from, lines, complete FROM downloads"),
-                         [(1, None, export, 0, 1), (2, None, export, 0, 1), (3, None, grown, 0, 1)])
+        self.assertEqual(archive_rows(self.archive, "SELECT imported_from FROM downloads"),
+                         [(export,), (export,), (grown,)])
         listed = [line.split() for line in self.archive_run("list").text().splitlines()]
         self.assertEqual(listed[0], ["id", "started", "port", "instrument", "firmware", "lines", "readings", "new",
                                      "log", "erased"])
@@ -81,7 +67,6 @@ class Import(ArchiveTest):
             (["--until", "2008-05-23"], chosen(lambda f: True)),
             (["--since", "2008-05-23 16:30", "--until", "2008-05-23T16:40"],
              chosen(lambda f: "1630" <= f[3][-4:] <= "1640")),
-            (["--since", "2008-05-24"], chosen(lambda f: False)),
         ]
         for arguments, expected in cases:
             with self.subTest(arguments=arguments):
@@ -115,7 +100,7 @@ class Import(ArchiveTest):
                 os.remove(place)
 
 
-class ReadCommands(ArchiveTest):
+class ReadCommands(CliTest):
     def test_reading_commands_need_the_archive_make_none_and_a_damaged_one_fails_its_check(self):
         for command in (["list"], ["readings"], ["history"], ["check"]):
             with self.subTest(command=command[0]):
@@ -139,28 +124,20 @@ class ReadCommands(ArchiveTest):
         self.assertIn("719k: the archive %s is damaged" % self.archive, damaged_check.err)
 
 
-class StoredDownload(ArchiveTest):
-    def test_log_download_store_keeps_the_download_and_writes_its_output_as_ever(self):
-        simulator = self.start_simulator(self.state_file(SURVEY_LOG))
-        run = self.run_719k(["log", "download", "--store", "--format", "json", "--archive", self.archive,
-                             "--port", simulator.pty])
-        self.assert_exit(run, 0)
-        self.assert_commands(simulator, ["GET INSTRUMENT NUMBER", "GET LOG DATA"])
-        self.assertEqual(self.archive_run("readings", "--format", "json").out, run.out)
-        listed = json.loads(self.archive_run("list", "--json").out)
-        self.assertEqual(listed, [dict(listed[0], id=1, port=simulator.pty, instrument="000123", firmware=None,
-                                       lines=len(SURVEY_LOG), complete=True, erased=False)])
-        self.assertEqual(run.err.splitlines()[0], "719k: stored as download 1 in %s: %d new readings"
-                         % (self.archive, listed[0]["readings"]))
-
-
-class ChangeRecords(ArchiveTest):
-    def test_config_set_clock_set_and_log_erase_record_what_they_changed_when_the_archive_exists(self):
+class StoredDownloadAndChanges(CliTest):
+    def test_log_download_store_keeps_the_download_and_config_clock_and_erase_record_what_they_changed(self):
         state_file = self.state_file(SURVEY_LOG)
         simulator = self.start_simulator(state_file)
-        self.assert_exit(self.run_719k(["log", "download", "--store", "--archive", self.archive,
-                                        "--port", simulator.pty]), 0)
         port = ["--archive", self.archive, "--port", simulator.pty]
+        download = self.run_719k(["log", "download", "--store", "--format", "json"] + port)
+        self.assert_exit(download, 0)
+        self.assertEqual(self.archive_run("readings", "--format", "json").out, download.out)
+        listed = self.downloads()
+        self.assertEqual(listed, [dict(listed[0], id=1, port=simulator.pty, instrument="000123", firmware=None,
+                                       lines=len(SURVEY_LOG), complete=True, erased=False)])
+        self.assertEqual(download.err.splitlines()[0], "719k: stored as download 1 in %s: %d new readings"
+                         % (self.archive, listed[0]["readings"]))
+
         self.assert_exit(self.run_719k(["config", "set", "alarm=0070", "user-id=7"] + port), 0)
         self.assert_exit(self.run_719k(["clock", "set", "--time", "2026-12-07 08:30"] + port), 0)
         self.assert_exit(self.run_719k(["log", "erase", "--yes"] + port), 0)
@@ -183,36 +160,33 @@ class ChangeRecords(ArchiveTest):
             ("erase", simulator.pty, "000123", {
                 "download_id": None, "readings_erased": None, "all_archived": None, "last_download_complete": True}),
         ])
-        for event in events:
-            self.assertRegex(event["at"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$")
-        history = self.archive_run("history", "--instrument", "000123").text().splitlines()
-        self.assertEqual([line.split("  ")[-1] for line in history[1:]], [
-            "user_id 000000042 -> 7, alarm 0050 -> 0070", "05/23/08 1650 -> 12/07/26 0830",
-            "erased; its last download was complete"])
-        self.assertEqual(self.archive_run("history", "--instrument", "000999").out, b"")
 
-    def test_without_an_archive_changes_keep_their_wire_and_a_file_that_is_not_one_stops_them_unsent(self):
+    def test_a_file_that_is_no_archive_stops_collect_and_every_change_unsent_and_a_missing_one_is_not_made(self):
         with open(self.path("notes.txt"), "w") as notes:
             notes.write("not an archive\n")
-        commands = [
+        simulator = self.start_simulator(self.state_file(SURVEY_LOG))
+        changes = [
             (["config", "set", "alarm=0070"], ["SET ALARM SETTING 0070"] + SETTING_QUERIES),
             (["clock", "set", "--time", "2026-12-07 08:30"], ["SET REAL TIME 12/07/26 0830", "GET REAL TIME"]),
             (["log", "erase", "--yes"], ["DO RESET LOG"]),
         ]
-        for archive, code in ((self.path("missing/archive.sqlite"), 0), (self.path("notes.txt"), 4)):
-            for command, wire in commands:
-                with self.subTest(archive=os.path.basename(archive), command=command[0]):
-                    name = "%s-%s" % (command[0], code)
-                    simulator = self.start_simulator(self.state_file(SURVEY_LOG, name=name + ".txt"),
-                                                     transcript=name + "-transcript.txt")
-                    run = self.run_719k(command + ["--port", simulator.pty], env={"SET719K_ARCHIVE": archive})
-                    self.assert_exit(run, code)
-                    if code:
-                        self.assert_messages(run, "%s is not a survey archive (file is not a database); it was left "
-                                                  "unchanged: name another file" % archive)
-                        self.assert_nothing_sent(simulator)
-                    else:
-                        self.assert_commands(simulator, wire)
+        # Which files the archive refuses, and why, is the archive's tests' matter.
+        not_an_archive = "{} is not a survey archive (file is not a database); it was left unchanged: name another file"
+        refused = [(command, self.path("notes.txt"), not_an_archive) for command, _ in changes] + [
+            (["collect", "--erase"], self.path("notes.txt"), not_an_archive),
+            (["collect", "--erase"], self.path("notes.txt/archive.sqlite"), "cannot open the archive {} (")]
+        for command, archive, message in refused:
+            with self.subTest(command=command[0], archive=archive):
+                run = self.run_719k(command + ["--port", simulator.pty], env={"SET719K_ARCHIVE": archive})
+                self.assert_exit(run, 4)
+                self.assertEqual((run.out, len(run.err.splitlines())), (b"", 1), run)
+                self.assertTrue(run.err.startswith("719k: " + message.format(archive)), run)
+        self.assert_nothing_sent(simulator)
+        self.assertEqual(file_bytes(self.path("notes.txt")), b"not an archive\n")
+
+        for command, _ in changes:
+            run = self.run_719k(command + ["--port", simulator.pty],
+                                env={"SET719K_ARCHIVE": self.path("missing/archive.sqlite")})
+            self.assert_exit(run, 0)
+        self.assert_commands(simulator, [text for _, wire in changes for text in wire])
         self.assertFalse(os.path.exists(self.path("missing")))
-        with open(self.path("notes.txt")) as notes:
-            self.assertEqual(notes.read(), "not an archive\n")

@@ -10,9 +10,8 @@ import fcntl
 import json
 import os
 import signal
-import subprocess
 
-from cli_harness import SAMPLE_LOG, CliTest, log_lines_handed_back, read_log
+from cli_harness import SAMPLE_LOG, CliTest, read_log
 
 POLL_S = "1"
 EVENT_TIMEOUT_S = 60
@@ -24,16 +23,12 @@ SECOND_LOG = SAMPLE_LOG[:5] + SAMPLE_LOG[9:12]
 class Dock(CliTest):
     def setUp(self):
         super().setUp()
-        self.archive = self.path("archive.sqlite")
         self.events = []
+        self.pending = b""
 
     def dock(self, *ports, options=()):
-        arguments = ["dock", "--json", "--poll", POLL_S, "--archive", self.archive] + list(options)
-        for port in ports:
-            arguments += ["--port", port]
-        process = subprocess.Popen([self.program] + arguments, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                   stderr=subprocess.PIPE, env=self.environment())
-        self.addCleanup(self._end, process)
+        process = self.start_719k(["dock", "--json", "--poll", POLL_S, "--archive", self.archive] + list(options) +
+                                  [word for port in ports for word in ("--port", port)])
         os.set_blocking(process.stdout.fileno(), False)
         return process
 
@@ -45,16 +40,11 @@ class Dock(CliTest):
     def wait_for(self, process, event, port, count=1):
         """Until `count` events of the kind have come from the port."""
         def arrived():
-            self.take_events(process)
-            return self.count(event, port) >= count
-        self.wait_until(arrived, EVENT_TIMEOUT_S, "%s %s" % (event, port))
-
-    def take_events(self, process):
-        chunk = process.stdout.read()
-        if chunk:
-            self.pending = getattr(self, "pending", b"") + chunk
+            self.pending += process.stdout.read() or b""
             *lines, self.pending = self.pending.split(b"\n")
             self.events += [json.loads(line) for line in lines]
+            return self.count(event, port) >= count
+        self.wait_until(arrived, EVENT_TIMEOUT_S, "%s %s" % (event, port))
 
     def count(self, event, port):
         return sum(1 for seen in self.events if seen["event"] == event and seen["port"] == port)
@@ -71,9 +61,8 @@ class Dock(CliTest):
         self.wait_for(dock, "collected", first)
         self.wait_for(dock, "collected", second)
         collected = {seen["port"]: seen for seen in self.events if seen["event"] == "collected"}
-        self.assertEqual(collected[second]["instrument"], "000456")
-        self.assertEqual(collected[second]["readings"], 3)
-        self.assertTrue(collected[first]["complete"])
+        self.assertEqual([(collected[port]["instrument"], collected[port]["readings"], collected[port]["complete"])
+                          for port in (first, second)], [("000123", 2, True), ("000456", 3, True)])
         self.assertEqual(self.count("docked", held), 0, "a port another program holds is passed over")
 
         fcntl.flock(holder, fcntl.LOCK_UN)
@@ -90,17 +79,16 @@ class Dock(CliTest):
         self.assertEqual(dock.returncode, 0)
         self.assertEqual([self.count("collected", port) for port in (first, second, held)], [1, 2, 1])
         self.assertEqual(self.count("docked", first), 1)
-        downloads = json.loads(self.run_719k(["archive", "list", "--json", "--archive", self.archive]).out)
-        self.assertEqual(sorted(download["port"] for download in downloads), sorted([first, second, second, held]))
+        self.assertEqual(sorted(download["port"] for download in self.downloads()),
+                         sorted([first, second, second, held]))
 
     def test_a_stop_during_a_download_stores_it_incomplete_and_erases_nothing(self):
         simulator, port, state = self.docked_instrument("docked", SAMPLE_LOG[:20])
         dock = self.dock(port, options=["--erase"])
-        self.wait_until(lambda: log_lines_handed_back(simulator.transcript) >= 6, EVENT_TIMEOUT_S,
-                        "six log lines to come over")
+        self.wait_for_download(simulator, 6)
         dock.send_signal(signal.SIGINT)
         dock.communicate(timeout=30)
         self.assertEqual(dock.returncode, 130)
-        downloads = json.loads(self.run_719k(["archive", "list", "--json", "--archive", self.archive]).out)
-        self.assertEqual([(download["complete"], download["erased"]) for download in downloads], [(False, False)])
+        self.assertEqual([(download["complete"], download["erased"]) for download in self.downloads()],
+                         [(False, False)])
         self.assertEqual(read_log(state), SAMPLE_LOG[:20], "nothing erased after a stop request")

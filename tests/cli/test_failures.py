@@ -6,45 +6,36 @@ becomes of the files it writes then."""
 import json
 import os
 import signal
-import subprocess
 import termios
 import time
 
-from cli_harness import (SAMPLE_LOG, SETTING_QUERIES, CliTest, commands_sent, csv_rows, eventually,
-                         expected_export, log_lines_handed_back, wire_bytes)
+from cli_harness import (DOWNLOAD_START_TIMEOUT_S, SAMPLE_LOG, CliTest, csv_rows, eventually, expected_export,
+                         file_bytes, wire_bytes)
 
-# A silent instrument costs the version query 16 attention bytes, each left
+# A silent instrument costs the first query 16 attention bytes, each left
 # unanswered for 800 ms: 12.8 s. Fewer than 13 retries end before the lower
 # bound; the upper one leaves room for a loaded machine and the sanitizers.
-SILENT_QUERY_ATTEMPTS = 16
+SILENT_WIRE = (b"?\r" * 16, b"")
 SILENT_MIN_S = 10.0
 SILENT_MAX_S = 20.0
-# Ctrl-C ends a waiting read within one 50 ms slice; this leaves room for
+
+# A stop ends a waiting read within one 50 ms slice; this leaves room for
 # writing the rows and a slow machine, and is far below what the rest of the
 # log would take.
-INTERRUPT_MAX_S = 4.0
-DOWNLOAD_START_TIMEOUT_S = 30
-SIGNAL_EXIT_CODE = 130
+STOP_MAX_S = 4.0
 # Each stop request: its signal, the exit code and what 719k says.
 STOPS = [(signal.SIGINT, 130, "interrupted"), (signal.SIGHUP, 129, "stopped: the terminal was closed"),
          (signal.SIGTERM, 143, "stopped")]
 OLD_EXPORT = b"a good export of an earlier day\r\n"
 
 
+def old_export_at(path):
+    with open(path, "wb") as old:
+        old.write(OLD_EXPORT)
+    return path
+
+
 class SilentInstrument(CliTest):
-    def test_info_gives_up_after_the_version_querys_16_attention_bytes_with_exit_1(self):
-        simulator = self.start_simulator(self.state_file(), ["--silent"])
-        run = self.run_719k(["info", "--port", simulator.pty])
-        self.assert_exit(run, 1)
-        self.assertEqual(run.out, b"")
-        self.assert_error_lines(run)
-        self.assertTrue(SILENT_MIN_S < run.seconds < SILENT_MAX_S, run)
-        # Nothing but the attention bytes: the clock is not even asked for.
-        expected = (b"?\r" * SILENT_QUERY_ATTEMPTS, b"")
-        eventually(lambda: wire_bytes(simulator.transcript) == expected, 5)
-        self.assertEqual(wire_bytes(simulator.transcript), expected)
-
-
     def test_a_dead_line_stops_config_set_and_clock_set_after_their_first_exchange(self):
         # Four settings would cost four orders of 16 attention bytes, 51 s.
         for command in (["config", "set", "alarm=0070", "span=0100", "location=000001", "user-id=7"],
@@ -56,16 +47,8 @@ class SilentInstrument(CliTest):
                 self.assertTrue(SILENT_MIN_S < run.seconds < SILENT_MAX_S, run)
                 self.assert_messages(run, "no answer from the instrument on %s: is it connected, switched on and set "
                                      "to 2400 baud?" % simulator.pty)
-                expected = (b"?\r" * SILENT_QUERY_ATTEMPTS, b"")
-                eventually(lambda: wire_bytes(simulator.transcript) == expected, 5)
-                self.assertEqual(wire_bytes(simulator.transcript), expected)
-
-    def test_an_order_taken_but_not_confirmed_is_named_and_the_rest_still_go_out(self):
-        simulator = self.start_simulator(self.state_file(), ["--drop-order-closing", "1"])
-        run = self.run_719k(["config", "set", "alarm=0070", "span=0100", "--port", simulator.pty])
-        self.assert_exit(run, 1)
-        self.assert_messages(run, "the instrument on %s did not confirm alarm" % simulator.pty)
-        self.assert_commands(simulator, ["SET ALARM SETTING 0070", "SET SPAN CONCENTRATION 0100"] + SETTING_QUERIES)
+                eventually(lambda: wire_bytes(simulator.transcript) == SILENT_WIRE, 5)
+                self.assertEqual(wire_bytes(simulator.transcript), SILENT_WIRE)
 
 
 class BusyPort(CliTest):
@@ -76,8 +59,7 @@ class BusyPort(CliTest):
         simulator = self.start_simulator(self.state_file(log), ["--paced"])
         trace = self.path("first.trace")
         first = self.start_719k(["log", "download", "--trace", trace, "--port", simulator.pty])
-        self.wait_until(lambda: "GET LOG DATA" in commands_sent(simulator.transcript), DOWNLOAD_START_TIMEOUT_S,
-                        "the first download to start")
+        self.wait_for_download(simulator)
         # The trace is written as it goes, not at the end (its last line may
         # still be on its way).
         with open(trace) as first_lines:
@@ -97,107 +79,77 @@ class BusyPort(CliTest):
 
 
 class Interrupt(CliTest):
-    def test_ctrl_c_in_a_download_writes_the_complete_rows_received_and_restores_the_port(self):
-        # Interrupted at its seventh line, it would need another 7 s to end.
-        log = SAMPLE_LOG[:25]
-        simulator = self.start_simulator(self.state_file(log))
-        # Held open throughout: the settings are read on the same terminal
-        # before, during and after the run.
-        slave = os.open(simulator.pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
-        self.addCleanup(os.close, slave)
-        before = termios.tcgetattr(slave)
-        # Otherwise a port left at 2400 baud would pass for a restored one.
-        self.assertNotEqual(before[4], termios.B2400)
-
-        trace = self.path("run.trace")
-        download = self.start_719k(["log", "download", "--trace", trace, "--port", simulator.pty])
-        # The heading lines and two readings have been received.
-        self.wait_until(lambda: log_lines_handed_back(simulator.transcript) >= 7, DOWNLOAD_START_TIMEOUT_S,
-                        "seven log lines to come over")
-        self.assertEqual(termios.tcgetattr(slave)[4:6], [termios.B2400, termios.B2400])
-        interrupted = time.monotonic()
-        download.send_signal(signal.SIGINT)
-        out, err = download.communicate(timeout=30)
-        ended_after = time.monotonic() - interrupted
-
-        self.assertEqual(download.returncode, SIGNAL_EXIT_CODE, err)
-        self.assertLess(ended_after, INTERRUPT_MAX_S)
-        self.assertEqual(err.decode().splitlines(), ["719k: interrupted"])
-        rows = csv_rows(log)
-        written = out.splitlines(keepends=True)
-        self.assertTrue(2 <= len(written) < len(rows), out)
-        self.assertEqual(written, rows[:len(written)])
-        self.assertEqual(termios.tcgetattr(slave), before)
-        # The trace tells an interrupt from a failure of the line.
-        with open(trace) as lines:
-            events = [json.loads(line) for line in lines]
-        self.assertEqual(events[-1], dict(events[-1], event="close", exit_code=SIGNAL_EXIT_CODE))
-        self.assertEqual([event for event in events if event.get("failed")], [])
-        self.assertEqual(events[-2], dict(events[-2], event="result", result="err", interrupted=True))
-
-    def test_every_stop_keeps_the_old_file_writes_the_partial_one_and_restores_the_port(self):
+    def test_every_stop_ends_a_download_at_once_keeps_what_came_and_restores_the_port(self):
+        # Stopped at its seventh line, the download would need another 7 s.
+        # Ctrl-C's rows go to standard output, the others' to -o FILE.
         log = SAMPLE_LOG[:25]
         for stop, code, message in STOPS:
             with self.subTest(signal=stop.name):
-                simulator = self.start_simulator(self.state_file(log, name=stop.name + ".txt"))
+                simulator = self.start_simulator(self.state_file(log, name=stop.name + ".txt"),
+                                                 transcript=stop.name + "-transcript.txt")
+                # Held open throughout: the settings are read on the same
+                # terminal before, during and after the run.
                 slave = os.open(simulator.pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
                 self.addCleanup(os.close, slave)
                 before = termios.tcgetattr(slave)
-                target = self.path(stop.name + ".csv")
-                with open(target, "wb") as old:
-                    old.write(OLD_EXPORT)
-                download = self.start_719k(["log", "download", "-o", target, "--port", simulator.pty])
-                self.wait_until(lambda: log_lines_handed_back(simulator.transcript) >= 7, DOWNLOAD_START_TIMEOUT_S,
-                                "seven log lines to come over")
+                # Otherwise a port left at 2400 baud would pass for a restored one.
+                self.assertNotEqual(before[4], termios.B2400)
+                trace = self.path(stop.name + ".trace")
+                target = None if stop == signal.SIGINT else old_export_at(self.path(stop.name + ".csv"))
+                output = ["-o", target] if target else []
+                download = self.start_719k(["log", "download", "--trace", trace, "--port", simulator.pty] + output)
+                self.wait_for_download(simulator, 7)
+                self.assertEqual(termios.tcgetattr(slave)[4:6], [termios.B2400, termios.B2400])
+                stopped = time.monotonic()
                 download.send_signal(stop)
-                _, err = download.communicate(timeout=30)
+                out, err = download.communicate(timeout=30)
 
                 self.assertEqual(download.returncode, code, err)
+                self.assertLess(time.monotonic() - stopped, STOP_MAX_S)
+                self.assertEqual(termios.tcgetattr(slave), before)
                 lines = err.decode().splitlines()
                 self.assertEqual(lines[-1], "719k: " + message)
-                self.assertRegex(lines[0], r"^719k: the \d+ lines received are in %s\.partial$" % target)
-                with open(target, "rb") as kept:
-                    self.assertEqual(kept.read(), OLD_EXPORT)
-                with open(target + ".partial", "rb") as partial:
-                    received = int(lines[0].split()[2])
-                    self.assertEqual(partial.read(), expected_export(log[:received]))
-                self.assertEqual(termios.tcgetattr(slave), before)
+                if target:
+                    self.assertEqual(file_bytes(target), OLD_EXPORT)
+                    self.assertRegex(lines[0], r"^719k: the \d+ lines received are in %s\.partial$" % target)
+                    out = file_bytes(target + ".partial")
+                    self.assertEqual(out, expected_export(log[:int(lines[0].split()[2])]))
+                else:
+                    self.assertEqual(len(lines), 1, err)
+                rows = csv_rows(log)
+                written = out.splitlines(keepends=True)
+                self.assertTrue(2 <= len(written) < len(rows), out)
+                self.assertEqual(written, rows[:len(written)])
+                # The trace tells a stop from a failure of the line.
+                with open(trace) as trace_lines:
+                    events = [json.loads(line) for line in trace_lines]
+                self.assertEqual(events[-1], dict(events[-1], event="close", exit_code=code))
+                self.assertEqual([event for event in events if event.get("failed")], [])
+                self.assertEqual(events[-2], dict(events[-2], event="result", result="err", interrupted=True))
 
 
 class FailedDownload(CliTest):
-    LINES_BEFORE_SILENCE = 7
-
-    def test_download_that_stops_part_way_keeps_the_old_file_and_leaves_the_lines_received_beside_it(self):
+    def test_a_download_that_fails_keeps_the_old_file_and_leaves_only_lines_received_beside_it(self):
         log = SAMPLE_LOG[:10]
-        simulator = self.start_simulator(self.state_file(log),
-                                         ["--silent-after-log-lines", str(self.LINES_BEFORE_SILENCE)])
-        target = self.path("survey.csv")
-        with open(target, "wb") as old:
-            old.write(OLD_EXPORT)
-        run = self.run_719k(["log", "download", "-o", target, "--port", simulator.pty])
-        self.assert_exit(run, 1)
-        self.assertEqual(run.out, b"")
-        self.assert_messages(run, "the download from %s stopped after %d lines: the instrument stopped answering"
-                             % (simulator.pty, self.LINES_BEFORE_SILENCE),
-                             "the %d lines received are in %s.partial" % (self.LINES_BEFORE_SILENCE, target))
-        with open(target, "rb") as kept:
-            self.assertEqual(kept.read(), OLD_EXPORT)
-        with open(target + ".partial", "rb") as partial:
-            self.assertEqual(partial.read(), expected_export(log[:self.LINES_BEFORE_SILENCE]))
-
-    def test_log_that_never_comes_leaves_the_old_file_and_writes_no_partial_one(self):
-        # Every echo of "GET LOG DATA" wrong: the transfer's budget of 50 runs out.
-        simulator = self.start_simulator(self.state_file(SAMPLE_LOG[:10]), ["--corrupt-echo", "51"])
-        target = self.path("survey.csv")
-        with open(target, "wb") as old:
-            old.write(OLD_EXPORT)
-        run = self.run_719k(["log", "download", "-o", target, "--format", "json", "--port", simulator.pty])
-        self.assert_exit(run, 1)
-        self.assert_messages(run, "the instrument on %s did not send its log: garbled data: check the cable and the "
-                             "baud rate" % simulator.pty)
-        with open(target, "rb") as kept:
-            self.assertEqual(kept.read(), OLD_EXPORT)
-        self.assertFalse(os.path.exists(target + ".partial"))
+        cases = [
+            ("stops part-way", ["--silent-after-log-lines", "7"], log[:7],
+             ["the download from {port} stopped after 7 lines: the instrument stopped answering",
+              "the 7 lines received are in {target}.partial"]),
+            # Every echo of "GET LOG DATA" wrong: the transfer's budget of 50 runs out.
+            ("never comes", ["--corrupt-echo", "51"], None,
+             ["the instrument on {port} did not send its log: garbled data: check the cable and the baud rate"]),
+        ]
+        for name, faults, partial, messages in cases:
+            with self.subTest(name):
+                simulator = self.start_simulator(self.state_file(log, name=name + ".txt"), faults,
+                                                 transcript=name + "-transcript.txt")
+                target = old_export_at(self.path(name + ".csv"))
+                run = self.run_719k(["log", "download", "-o", target, "--port", simulator.pty])
+                self.assert_exit(run, 1)
+                self.assertEqual(run.out, b"")
+                self.assert_messages(run, *[text.format(port=simulator.pty, target=target) for text in messages])
+                self.assertEqual(file_bytes(target), OLD_EXPORT)
+                self.assertEqual(file_bytes(target + ".partial"), partial and expected_export(partial))
 
 
 class UnwritableOutput(CliTest):
@@ -217,16 +169,14 @@ class EraseQuestion(CliTest):
         keyboard, terminal = os.openpty()
         self.addCleanup(os.close, keyboard)
         self.addCleanup(os.close, terminal)
-        erase = subprocess.Popen([self.program, "log", "erase", "--port", simulator.pty], stdin=terminal,
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.environment())
-        self.addCleanup(self._end, erase)
+        erase = self.start_719k(["log", "erase", "--port", simulator.pty], stdin=terminal)
         self.wait_until(lambda: self.question_asked(erase), DOWNLOAD_START_TIMEOUT_S, "the question")
         # The port is held while the question waits.
         self.assert_exit(self.run_719k(["info", "--port", simulator.pty]), 3)
         erase.send_signal(signal.SIGINT)
         _, err = erase.communicate(timeout=10)
-        self.assertEqual(erase.returncode, SIGNAL_EXIT_CODE, err)
-        self.assertEqual(commands_sent(simulator.transcript), [])
+        self.assertEqual(erase.returncode, 130, err)
+        self.assert_nothing_sent(simulator)
 
         missing = self.run_719k(["log", "erase", "--port", self.path("no-such-port")], stdin=terminal)
         self.assert_exit(missing, 3)
