@@ -1,6 +1,8 @@
 #include "archive/schema.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive/reading_identity.h"
@@ -81,6 +83,8 @@ CREATE INDEX readings_by_identity ON readings (identity_key);
 PRAGMA user_version = 2;
 )sql";
 
+constexpr std::chrono::milliseconds kWriteAheadLogRetry{10};
+
 constexpr SchemaStep kSchemaSteps[] = {{1, kVersion1}, {2, kVersion2}};
 
 constexpr const char* kArchiveTables[] = {"downloads", "log_lines", "readings", "events"};
@@ -107,6 +111,15 @@ FileState inspect(Database& database) {
   state.version = single_integer(database, "PRAGMA user_version");
   Statement tables(database, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
   while (tables.step()) state.tables.push_back(tables.text(0));
+  return state;
+}
+
+// The same in one read transaction, so that another program's creation or
+// upgrade of the file is seen whole or not at all.
+FileState inspect_at_once(Database& database) {
+  Transaction reading(database, TransactionStart::deferred);
+  const FileState state = inspect(database);
+  reading.commit();
   return state;
 }
 
@@ -146,14 +159,35 @@ void upgrade(Database& database, bool may_create) {
   transaction.commit();
 }
 
+// Switching to write-ahead logging needs the file to itself, and SQLite
+// refuses it at once rather than wait while another program is creating
+// or opening the archive too: it is tried again until the busy time-out.
+// The switch is kept in the file, so later opens find it done.
+void use_write_ahead_log(Database& database) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(database.busy_timeout_ms());
+  for (;;) {
+    try {
+      Statement switching(database, "PRAGMA journal_mode = WAL");
+      // A switch that could not be made answers with the mode kept.
+      if (switching.step() && switching.text(0) == "wal") return;
+    } catch (const ArchiveError& error) {
+      if (error.kind() != ArchiveErrorKind::busy) throw;
+    }
+    if (std::chrono::steady_clock::now() >= give_up) {
+      throw archive_error(ArchiveErrorKind::busy, database.path(), "its journal cannot be switched to WAL");
+    }
+    std::this_thread::sleep_for(kWriteAheadLogRetry);
+  }
+}
+
 }  // namespace
 
 void prepare_archive(Database& database, bool may_create) {
   // The upgrade to version 2 computes the readings' keys with it.
   define_reading_identity(database);
-  if (needs_upgrade(inspect(database), may_create, database.path())) upgrade(database, may_create);
-  check_tables(inspect(database), database.path());
-  database.execute("PRAGMA journal_mode = WAL");
+  if (needs_upgrade(inspect_at_once(database), may_create, database.path())) upgrade(database, may_create);
+  check_tables(inspect_at_once(database), database.path());
+  use_write_ahead_log(database);
   database.execute("PRAGMA synchronous = FULL");
   database.execute("PRAGMA foreign_keys = ON");
   database.execute("PRAGMA cache_size = -32768");

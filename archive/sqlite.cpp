@@ -38,7 +38,10 @@ Database::~Database() { sqlite3_close_v2(handle_); }
 
 void Database::execute(const char* sql) { check(sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr)); }
 
-void Database::set_busy_timeout(int timeout_ms) { check(sqlite3_busy_timeout(handle_, timeout_ms)); }
+void Database::set_busy_timeout(int timeout_ms) {
+  check(sqlite3_busy_timeout(handle_, timeout_ms));
+  busy_timeout_ms_ = timeout_ms;
+}
 
 void Database::define_function(const char* name, int argument_count, SqlFunction function) {
   check(sqlite3_create_function_v2(handle_, name, argument_count, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -145,7 +148,9 @@ ForeignKeysUnchecked::~ForeignKeysUnchecked() {
   sqlite3_exec(database_.handle(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
 }
 
-Transaction::Transaction(Database& database) : database_(database) { database_.execute("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Database& database, TransactionStart start) : database_(database) {
+  database_.execute(start == TransactionStart::immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
+}
 
 Transaction::~Transaction() {
   if (open_) sqlite3_exec(database_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -37,6 +37,7 @@ class Database {
   // Runs constant SQL (statements without values), such as a schema script.
   void execute(const char* sql);
   void set_busy_timeout(int timeout_ms);
+  int busy_timeout_ms() const { return busy_timeout_ms_; }
   // A deterministic function of its arguments, for this connection's SQL.
   void define_function(const char* name, int argument_count, SqlFunction function);
 
@@ -53,6 +54,7 @@ class Database {
  private:
   std::string path_;
   sqlite3* handle_ = nullptr;
+  int busy_timeout_ms_ = 0;
 };
 
 class Statement {
@@ -108,9 +110,13 @@ class ForeignKeysUnchecked {
   Database& database_;
 };
 
+// immediate: a writer's, which takes the write lock at once. deferred: a
+// reader's, whose reads all see the file as it was at the first of them.
+enum class TransactionStart { immediate, deferred };
+
 class Transaction {
  public:
-  explicit Transaction(Database& database);  // BEGIN IMMEDIATE
+  explicit Transaction(Database& database, TransactionStart start = TransactionStart::immediate);
   ~Transaction();                            // ROLLBACK unless committed
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;

@@ -126,6 +126,29 @@ TEST_F(ArchiveOpen, WritesDurablyAndChecksForeignKeysOutsideAStoresTransaction) 
   }
 }
 
+// Each opener must see the file before or after another's creation, never
+// half made, and wait for the switch to write-ahead logging.
+TEST_F(ArchiveOpen, ProgramsCreatingOneArchiveAtOnceAllOpenIt) {
+  constexpr int kRounds = 30;
+  constexpr int kOpeners = 4;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string path = path_of("archive" + std::to_string(round) + ".sqlite");
+    std::vector<std::string> failures(kOpeners);
+    std::vector<std::thread> openers;
+    for (int i = 0; i < kOpeners; ++i) {
+      openers.emplace_back([&path, &failures, i] {
+        try {
+          open_archive(path, ArchiveOpenMode::create);
+        } catch (const ArchiveError& error) {
+          failures[i] = error.what();
+        }
+      });
+    }
+    for (std::thread& opener : openers) opener.join();
+    EXPECT_EQ(failures, std::vector<std::string>(kOpeners)) << "round " << round;
+  }
+}
+
 TEST_F(ArchiveOpen, TwoProgramsStoringAtOnceAreBothStored) {
   const std::string path = path_of("archive.sqlite");
   open_archive(path, ArchiveOpenMode::create);
