@@ -29,7 +29,9 @@ std::string converse(int fd, const std::string& host_text, std::size_t reply_byt
 class InstrumentSim : public testing::Test {
  protected:
   void SetUp() override {
-    work = testing::TempDir() + "instrument_sim_test_";
+    // A name of each test's own: ctest runs the tests side by side.
+    work = testing::TempDir() + "instrument_sim_test_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + "_";
     state_path = work + "state.txt";
     std::ofstream(state_path, std::ios::binary) << file_text(SET719K_SAMPLE_INSTRUMENT);
   }
